@@ -1,0 +1,33 @@
+#pragma once
+// Deriving the output file name from the print job's title.
+
+#include <string>
+#include <string_view>
+
+namespace vellumor::convert {
+
+// Removes the nine characters file names cannot hold: < > : ? * " / \ |
+std::string RemoveIllegalCharacters(std::string_view name);
+
+// Reading the title from the head of a job (its first 520 bytes at most).
+inline constexpr std::size_t kTitleHeaderBytes = 520;
+
+enum class TitleSearch {
+  Found,       // a "%%Title: " or "JOB NAME=" line was found and read whole
+  NotFound,    // neither appears
+  Incomplete,  // the title runs past the bytes read (or holds a 0xFF byte)
+};
+
+struct JobTitle {
+  TitleSearch result{TitleSearch::NotFound};
+  std::string title;
+};
+
+JobTitle ExtractJobTitle(std::string_view header);
+
+// The output file name for a title found in the job: " - Notepad" cut, folder and a 2 to 4
+// character extension stripped, ".pdf" added, "http://" and "https://" removed, illegal
+// characters removed.
+std::string OutputNameFromTitle(std::string_view title);
+
+}  // namespace vellumor::convert

@@ -1,0 +1,29 @@
+#pragma once
+// Setup files (".vsf"): the whole settings record as "Name;Value" lines with CR LF line ends,
+// exchangeable with the Windows product.
+
+#include <filesystem>
+#include <string>
+
+#include "platform/UserInteraction.h"
+#include "settings/Settings.h"
+
+namespace vellumor::settings {
+
+inline constexpr std::string_view kDefaultSetupFileName = "Default.vsf";
+
+// The exact bytes of a setup file holding `settings`.
+std::string SetupFileText(const Settings& settings);
+
+// Writes `settings` to `path`. An unopenable file gives "Can't save to :<path>"; a successful
+// save to any name other than "Default.vsf" gives "Saved to file: <path>". False when the file
+// could not be written.
+bool WriteSetupFile(const std::filesystem::path& path, const Settings& settings, platform::UserInteraction& ui);
+
+// Reads the lines of a setup file over `settings` (any order, any subset; `AdvCheckUpdate` is
+// never read). False, with `settings` unchanged, when the file cannot be opened.
+bool ReadSetupFile(const std::filesystem::path& path, Settings& settings);
+// The same for text already in memory (accepts CR LF and LF line ends).
+void ReadSetupText(std::string_view text, Settings& settings);
+
+}  // namespace vellumor::settings

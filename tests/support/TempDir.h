@@ -1,0 +1,28 @@
+#pragma once
+// A fresh folder under the system temporary folder for one test, removed afterwards.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace vellumor::test {
+
+class TempDir final {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Whole-file helpers for tests.
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace vellumor::test
