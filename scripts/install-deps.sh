@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Vellumor needs to build, run and test, when any is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgs-dev ghostscript
+  qt6-base-dev libcurl4-openssl-dev libcups2-dev
+  libgtest-dev libgmock-dev
+  libqpdf-dev qpdf poppler-utils
+  enscript groff
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+  fi
+  "${sudo_cmd[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,81 @@
+// vellumor: a print job on standard input becomes a PDF; with no job it edits the settings;
+// with file arguments it prints those files through the Vellumor printer.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/ArgumentTable.h"
+#include "app/MainController.h"
+#include "app/UnattendedInteraction.h"
+#include "convert/Engine.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/TempFolder.h"
+
+namespace {
+
+using namespace vellumor;
+
+// Without a display nobody can press "&Create PDF" or edit settings; say why nothing happened.
+int FinishUnattended(const app::StartOutcome& outcome, app::MainController& controller,
+                     app::UnattendedInteraction& ui) {
+  const convert::MainWindowState& state = controller.State();
+  switch (outcome.mode) {
+    case app::StartMode::Finished:
+      if (outcome.conversion && outcome.conversion->result == convert::ConversionResult::Written) {
+        std::printf("%s\n", outcome.conversion->pdf.c_str());
+      }
+      return outcome.exitCode;
+    case app::StartMode::PrintFiles:
+      ui.ShowMessage("printing files needs the Vellumor printer, which this build does not support yet",
+                     platform::MessageStyle::Application);
+      return app::kExitNotWritten;
+    case app::StartMode::WaitForUser:
+      break;
+  }
+  if (state.NoJobData) {
+    ui.ShowMessage("no print job on standard input, and no display to edit the settings on",
+                   platform::MessageStyle::Application);
+    return app::kExitNothingToDo;
+  }
+  ui.ShowMessage("the save mode \"" + state.settings.SaveAs +
+                     "\" waits for \"Create PDF\", which needs a display; no PDF was written",
+                 platform::MessageStyle::Application);
+  return app::kExitNotWritten;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  app::UnattendedInteraction ui;
+  std::string error;
+  std::optional<platform::TempFolder> temp = platform::TempFolder::Open(error);
+  if (!temp) {
+    ui.ShowMessage(error, platform::MessageStyle::System);
+    return app::kExitNothingToDo;
+  }
+  platform::Registry registry{platform::Registry::DefaultFolder()};
+  const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
+  const std::unique_ptr<convert::Engine> engine = convert::MakeGhostscriptEngine();
+  const std::unique_ptr<platform::Shell> shell = platform::MakeDesktopShell();
+  const convert::Services services{registry,
+                                   *temp,
+                                   *clock,
+                                   ui,
+                                   *engine,
+                                   *shell,
+                                   convert::SystemEngineEnvironmentPlaces(registry),
+                                   platform::DesktopFolder(),
+                                   platform::LogonName()};
+
+  app::MainController controller{services, app::SplitCommandLine(app::CommandLineFromArguments(argc, argv)),
+                                 platform::HomeFolder()};
+  const app::StartOutcome outcome = controller.Initialise(STDIN_FILENO);
+  const int status = FinishUnattended(outcome, controller, ui);
+  controller.RemoveTemporaryFiles();
+  return status;
+}

@@ -1,0 +1,31 @@
+#include "convert/AfterCreation.h"
+
+namespace vellumor::convert {
+
+void OpenPdf(const settings::Settings& settings, platform::Shell& shell, const std::filesystem::path& pdf) {
+  if (settings.AdvOpenDefaultPDF == 0 && !settings.AdvOpenWith.empty()) {
+    shell.OpenWith(settings.AdvOpenWith, pdf.string());
+  } else {
+    shell.OpenDocument(pdf.string());
+  }
+}
+
+void PerformAfterCreation(MainWindowState& state, const Services& services, const std::filesystem::path& pdf) {
+  const std::string& action = state.settings.AfterCreation;
+  if (action.starts_with("O")) {
+    OpenPdf(state.settings, services.shell, pdf);
+    return;
+  }
+  if (!action.starts_with("Di")) {
+    return;
+  }
+  const int answer = services.ui.ShowCompletion("File: " + pdf.string());
+  state.KeepMainWindowOpen = false;
+  if (answer == platform::kCompletionYes) {
+    OpenPdf(state.settings, services.shell, pdf);
+  } else if (answer == platform::kCompletionSettings) {
+    state.KeepMainWindowOpen = true;
+  }
+}
+
+}  // namespace vellumor::convert

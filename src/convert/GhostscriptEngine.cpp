@@ -1,0 +1,85 @@
+#include <ghostscript/iapi.h>
+#include <ghostscript/ierrors.h>
+
+#include "convert/Engine.h"
+
+namespace vellumor::convert {
+namespace {
+
+// The interpreter hands every callback the caller handle given at creation. It points at the
+// listener of this very conversion, so output can never reach another job's window.
+struct CallerHandle {
+  EngineListener* listener{nullptr};
+};
+
+int GSDLLCALL OnEngineInput(void*, char*, int) { return -1; }
+
+int GSDLLCALL OnEngineOutput(void* caller, const char* text, int length) {
+  auto* handle = static_cast<CallerHandle*>(caller);
+  if (handle != nullptr && handle->listener != nullptr && length > 0) {
+    handle->listener->OnEngineOutput(std::string_view{text, static_cast<std::size_t>(length)});
+  }
+  return length;
+}
+
+int GSDLLCALL OnEngineError(void* caller, const char* text, int length) {
+  auto* handle = static_cast<CallerHandle*>(caller);
+  if (handle != nullptr && handle->listener != nullptr && length > 0) {
+    handle->listener->OnEngineError(std::string_view{text, static_cast<std::size_t>(length)});
+  }
+  return length;
+}
+
+class GhostscriptInstance final : public EngineInstance {
+ public:
+  GhostscriptInstance(void* instance, std::unique_ptr<CallerHandle> handle)
+      : instance_{instance}, handle_{std::move(handle)} {}
+  ~GhostscriptInstance() override { gsapi_delete_instance(instance_); }
+  GhostscriptInstance(const GhostscriptInstance&) = delete;
+  GhostscriptInstance& operator=(const GhostscriptInstance&) = delete;
+
+  int SetStdio(EngineListener& listener) override {
+    handle_->listener = &listener;
+    return gsapi_set_stdio(instance_, OnEngineInput, OnEngineOutput, OnEngineError);
+  }
+
+  int InitWithArgs(const std::vector<std::string>& arguments) override {
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
+    for (const std::string& argument : arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    // File names and passwords are UTF-8 on this platform.
+    gsapi_set_arg_encoding(instance_, GS_ARG_ENCODING_UTF8);
+    return gsapi_init_with_args(instance_, static_cast<int>(arguments.size()), argv.data());
+  }
+
+  int Exit() override { return gsapi_exit(instance_); }
+
+ private:
+  void* instance_;
+  std::unique_ptr<CallerHandle> handle_;
+};
+
+class Ghostscript final : public Engine {
+ public:
+  std::unique_ptr<EngineInstance> NewInstance(int& code) override {
+    auto handle = std::make_unique<CallerHandle>();
+    void* instance = nullptr;
+    code = gsapi_new_instance(&instance, handle.get());
+    if (code < 0) {
+      if (instance != nullptr) {
+        gsapi_delete_instance(instance);
+      }
+      return nullptr;
+    }
+    return std::make_unique<GhostscriptInstance>(instance, std::move(handle));
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Engine> MakeGhostscriptEngine() { return std::make_unique<Ghostscript>(); }
+
+}  // namespace vellumor::convert

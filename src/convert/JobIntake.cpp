@@ -1,0 +1,176 @@
+#include "convert/JobIntake.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "convert/EngineEnvironment.h"
+#include "convert/FileNames.h"
+#include "convert/OutputNaming.h"
+
+namespace vellumor::convert {
+namespace {
+
+// Large enough that a big job streams at the speed of the disk.
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+class FileDescriptor final {
+ public:
+  explicit FileDescriptor(int fd) : fd_{fd} {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0 || errno != EINTR) {
+      return got;
+    }
+  }
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fd, data, size);
+    if (put < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+enum class CopyResult { Copied, NoData, Failed };
+
+// Copies everything from `input` to `output`, keeping the first bytes for the title search.
+CopyResult CopyJob(int input, int output, std::string& head) {
+  std::vector<char> buffer(kCopyChunk);
+  bool first = true;
+  for (;;) {
+    const ssize_t got = ReadSome(input, buffer.data(), buffer.size());
+    if (got < 0) {
+      return first ? CopyResult::NoData : CopyResult::Failed;
+    }
+    if (got == 0) {
+      return first ? CopyResult::NoData : CopyResult::Copied;
+    }
+    first = false;
+    if (head.size() < kTitleHeaderBytes) {
+      head.append(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(got), kTitleHeaderBytes - head.size()));
+    }
+    if (!WriteAll(output, buffer.data(), static_cast<std::size_t>(got))) {
+      return CopyResult::Failed;
+    }
+  }
+}
+
+}  // namespace
+
+void ReceivePrintJob(MainWindowState& state, const Services& services, int input) {
+  if (state.settings.AdvSheafwrightFilename != 0) {
+    LoadSiblingSettings(state, services.temp);
+  }
+  state.NoJobData = false;
+
+  if (const std::optional<std::filesystem::path> reserved = services.temp.Reserve("vlm")) {
+    state.TemporaryFiles.push_back(*reserved);
+    state.JobFilePath = reserved->string() + ".ps";
+  }
+  state.OutputFileName = state.DocumentName.empty() ? std::string{kNoFileName} : state.DocumentName + ".pdf";
+
+  // Someone starting the program at a terminal has no job to give; do not wait for typing.
+  if (input < 0 || ::isatty(input) == 1) {
+    state.NoJobData = true;
+    return;
+  }
+  if (state.JobFilePath.empty()) {
+    return;  // "&Create PDF" reports the missing job file
+  }
+  FileDescriptor job{::open(state.JobFilePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
+  if (job.get() < 0) {
+    return;
+  }
+  std::string head;
+  const CopyResult copied = CopyJob(input, job.get(), head);
+  if (copied == CopyResult::NoData) {
+    ::close(job.release());
+    state.NoJobData = true;
+    return;
+  }
+  const bool closed = ::close(job.release()) == 0;
+  if (copied == CopyResult::Failed || !closed) {
+    // A job cut short would silently become a PDF with pages missing; without the file the
+    // conversion reports the missing job instead.
+    DiagnosticOutput("Error - Copying the print job failed");
+    std::filesystem::remove(state.JobFilePath);
+    return;
+  }
+
+  if (state.DocumentName.empty()) {
+    const JobTitle title = ExtractJobTitle(head);
+    if (title.result == TitleSearch::Incomplete) {
+      std::filesystem::remove(state.JobFilePath);
+      services.ui.ShowMessage("Error getting filename", platform::MessageStyle::System);
+      return;
+    }
+    if (title.title.empty()) {
+      state.settings.SaveAs = std::string{settings::entries::kAskAuto};
+      state.OutputFileName = OutputNameFromTitle(kNoFileName);
+    } else {
+      state.OutputFileName = OutputNameFromTitle(title.title);
+    }
+  }
+  ApplyNamingRules(state, services.clock);
+}
+
+bool JobFileExists(const MainWindowState& state) {
+  if (state.JobFilePath.empty()) {
+    return false;
+  }
+  FileDescriptor job{::open(state.JobFilePath.c_str(), O_RDONLY | O_CLOEXEC)};
+  return job.get() >= 0;
+}
+
+bool DeleteJobFile(const MainWindowState& state) {
+  if (state.JobFilePath.empty()) {
+    return true;
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (::unlink(state.JobFilePath.c_str()) == 0 || errno == ENOENT) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+void RemoveTemporaryFiles(MainWindowState& state) {
+  DeleteJobFile(state);
+  std::error_code ignored;
+  for (const std::filesystem::path& path : state.TemporaryFiles) {
+    std::filesystem::remove(path, ignored);
+  }
+  state.TemporaryFiles.clear();
+}
+
+}  // namespace vellumor::convert

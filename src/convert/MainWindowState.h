@@ -1,0 +1,35 @@
+#pragma once
+// The main window's working state: the settings record and the values the pipeline forms for
+// one job. Plain data, owned by the controller; the Qt main window only shows it.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/SetupFile.h"
+#include "settings/Settings.h"
+
+namespace vellumor::convert {
+
+inline constexpr std::string_view kNoFileName = "nofile.pdf";
+
+struct MainWindowState {
+  settings::Settings settings;
+  std::string OutputFileName;  // the "Filename:" field: a name without folder
+  std::string BaseFileName;    // OutputFileName before prefix, postfix and date tokens
+  std::string DocumentName;    // from the "-b" option; "" when absent
+  bool FileNameTint{false};    // a document name is in use
+  bool NoJobData{false};       // standard input delivered nothing: settings mode
+  bool KeepMainWindowOpen{false};
+  std::filesystem::path CurrentSetupFile{std::string{settings::kDefaultSetupFileName}};
+  std::string SecuritySummary{"None"};
+  std::string DocumentSummary{"None"};
+
+  std::filesystem::path JobFilePath;  // "" until the job file was reserved
+  // Reservation files and other leftovers to remove when the process ends.
+  std::vector<std::filesystem::path> TemporaryFiles;
+  int ProgressStep{0};        // next position of the progress bar
+  std::string ProgressPageLine;  // the progress window's page line
+};
+
+}  // namespace vellumor::convert

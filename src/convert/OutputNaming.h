@@ -1,0 +1,44 @@
+#pragma once
+// Where the PDF goes and what it is called: the document name handed over on the command line,
+// the user's naming rules (fixed name, prefix, postfix, date tokens) and the save modes.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "convert/MainWindowState.h"
+#include "convert/Services.h"
+
+namespace vellumor::convert {
+
+inline constexpr std::string_view kSiblingSetupFileName = "Sheafwright.vsf";
+
+// Drops the document name unless the sibling product's naming is on; otherwise cuts it at its
+// first dot and tints the file-name field.
+void PrepareDocumentName(MainWindowState& state);
+
+// Reads the sibling product's setup file from the temporary folder, when there is one.
+void LoadSiblingSettings(MainWindowState& state, const platform::TempFolder& temp);
+
+// Fixed name, prefix and postfix; date tokens and illegal characters only when a prefix or
+// postfix is set.
+void ApplyNamingRules(MainWindowState& state, const platform::Clock& clock);
+
+// Around the Advanced window: back to the base name before it opens, the rules again after it
+// closed.
+void ReapplyNamingRulesBefore(MainWindowState& state);
+void ReapplyNamingRulesAfter(MainWindowState& state, const platform::Clock& clock);
+
+// A new "Save To" choice: the folder modes let the user pick the folder; cancelling the picker
+// falls back to "Ask when creating PDF (automatic)".
+void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platform::UserInteraction& ui);
+
+struct OutputPath {
+  std::filesystem::path path;
+  bool fromSaveDialog{false};
+};
+
+// The full path of the PDF for the current save mode; nothing when the save dialog was cancelled.
+std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services);
+
+}  // namespace vellumor::convert

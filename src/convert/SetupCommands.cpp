@@ -1,0 +1,31 @@
+#include "convert/SetupCommands.h"
+
+#include "convert/OutputNaming.h"
+
+namespace vellumor::convert {
+
+void SelectQualityProfile(MainWindowState& state, settings::QualityProfile profile) {
+  state.settings.Quality = std::string{settings::QualityProfileText(profile)};
+}
+
+void RefreshSummaries(MainWindowState& state) {
+  state.SecuritySummary = settings::SecuritySummaryText(state.settings);
+  state.DocumentSummary = settings::DocumentSummaryText(state.settings);
+}
+
+bool LoadSetupFile(MainWindowState& state, const std::filesystem::path& path) {
+  state.CurrentSetupFile = path;
+  if (!settings::ReadSetupFile(path, state.settings)) {
+    return false;
+  }
+  PrepareDocumentName(state);
+  SelectQualityProfile(state, settings::QualityProfileFromText(state.settings.Quality));
+  RefreshSummaries(state);
+  return true;
+}
+
+bool SaveSetupFile(MainWindowState& state, platform::UserInteraction& ui) {
+  return settings::WriteSetupFile(state.CurrentSetupFile, state.settings, ui);
+}
+
+}  // namespace vellumor::convert

@@ -1,0 +1,182 @@
+#include "settings/SetupFile.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace vellumor::settings {
+
+namespace {
+
+// The Windows product reads a line into a 255-byte buffer, so only this much of a line counts;
+// keeping the same cut keeps files read the same on both systems.
+constexpr std::size_t kLineLimit = 254;
+
+constexpr char kSeparator = ';';
+
+// Appends a text value the way the Windows product's text-mode write stores it: every line
+// feed becomes CR LF.
+void AppendTextValue(std::string& out, std::string_view value) {
+  for (const char c : value) {
+    if (c == '\n') {
+      out += '\r';
+    }
+    out += c;
+  }
+}
+
+// The next token of a line starting at `pos`: runs of separators count as one and leading
+// ones are skipped. Nothing when the line has no further token.
+std::optional<std::string_view> NextToken(std::string_view line, std::size_t& pos) {
+  pos = line.find_first_not_of(kSeparator, pos);
+  if (pos == std::string_view::npos) {
+    pos = line.size();
+    return std::nullopt;
+  }
+  const std::size_t end{std::min(line.find(kSeparator, pos), line.size())};
+  const std::string_view token{line.substr(pos, end - pos)};
+  pos = end;
+  return token;
+}
+
+void ApplyLine(std::string_view line, Settings& settings) {
+  // A NUL ends the text of a line, as it does for the C strings of the Windows product; it
+  // also keeps NUL bytes out of values that go on to the registry.
+  line = line.substr(0, line.find('\0'));
+  std::size_t pos{0};
+  const std::optional<std::string_view> name{NextToken(line, pos)};
+  // The update interval belongs to this machine, never to a shared setup file.
+  if (!name || *name == "AdvCheckUpdate") {
+    return;
+  }
+  const FieldInfo* field{FindField(*name)};
+  if (field == nullptr) {
+    return;
+  }
+  const std::optional<std::string_view> value{NextToken(line, pos)};
+  if (field->kind == FieldKind::Text) {
+    settings.*field->text = value.value_or(std::string_view{});
+  } else if (value) {
+    // A flag or number line without a value keeps the field: turning a lost value into 0
+    // would, for instance, switch off a flag the user never touched.
+    settings.*field->number = ParseLeadingInteger(*value);
+  }
+}
+
+// Splits a setup file into lines as they arrive, in pieces of any size, and applies each line.
+// Only the first kLineLimit characters of a line are kept; the rest up to the line feed is
+// dropped, so an over-long value can never turn its tail into a line of its own.
+class SetupTextReader final {
+ public:
+  explicit SetupTextReader(Settings& settings) : settings_{&settings} {}
+
+  void Feed(std::string_view chunk) {
+    for (const char c : chunk) {
+      if (c == '\n') {
+        EndLine();
+        continue;
+      }
+      if (received_ < kLineLimit) {
+        line_ += c;
+      }
+      ++received_;
+      lastWasCr_ = c == '\r';
+    }
+  }
+
+  // The last line of a file need not end with a line feed.
+  void Finish() {
+    if (received_ > 0) {
+      EndLine();
+    }
+  }
+
+ private:
+  void EndLine() {
+    // A CR right before the line end belongs to the CR LF pair. It was kept only when the line
+    // fits the limit; past the limit it is already among the dropped characters.
+    if (lastWasCr_ && received_ <= kLineLimit) {
+      line_.pop_back();
+    }
+    ApplyLine(line_, *settings_);
+    line_.clear();
+    received_ = 0;
+    lastWasCr_ = false;
+  }
+
+  Settings* settings_;
+  std::string line_;
+  std::size_t received_{0};
+  bool lastWasCr_{false};
+};
+
+}  // namespace
+
+std::string SetupFileText(const Settings& settings) {
+  std::string text;
+  for (const FieldInfo& field : SetupFileFieldOrder()) {
+    text += field.name;
+    text += kSeparator;
+    if (field.kind == FieldKind::Text) {
+      AppendTextValue(text, settings.*field.text);
+    } else {
+      text += std::to_string(settings.*field.number);
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool WriteSetupFile(const std::filesystem::path& path, const Settings& settings, platform::UserInteraction& ui) {
+  const std::string shownPath{path.string()};
+  const std::string failure{"Can't save to :" + shownPath};
+  std::ofstream out{path, std::ios::binary | std::ios::trunc};
+  if (!out) {
+    ui.ShowMessage(failure, platform::MessageStyle::Application);
+    return false;
+  }
+  const std::string text{SetupFileText(settings)};
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  // A full disk shows only when the buffered data is written out on close; telling the user
+  // the settings were saved would then be wrong.
+  if (out.fail()) {
+    ui.ShowMessage(failure, platform::MessageStyle::Application);
+    return false;
+  }
+  if (shownPath != kDefaultSetupFileName) {
+    ui.ShowMessage("Saved to file: " + shownPath, platform::MessageStyle::Application);
+  }
+  return true;
+}
+
+bool ReadSetupFile(const std::filesystem::path& path, Settings& settings) {
+  // A folder opens for reading here but not on Windows; either way it is no setup file.
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    return false;
+  }
+  std::ifstream in{path, std::ios::binary};
+  if (!in) {
+    return false;
+  }
+  SetupTextReader reader{settings};
+  std::array<char, 4096> buffer{};
+  while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0) {
+    reader.Feed(std::string_view{buffer.data(), static_cast<std::size_t>(in.gcount())});
+  }
+  reader.Finish();
+  return true;
+}
+
+void ReadSetupText(std::string_view text, Settings& settings) {
+  SetupTextReader reader{settings};
+  reader.Feed(text);
+  reader.Finish();
+}
+
+}  // namespace vellumor::settings

@@ -1,0 +1,181 @@
+// The built program, started as the printer port starts it: a job on standard input, no
+// display, a private home, temporary folder and registry.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "support/PdfInspector.h"
+#include "support/Sandbox.h"
+
+namespace vellumor::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+std::vector<std::string> Names(const std::vector<std::filesystem::path>& paths) {
+  std::vector<std::string> names;
+  for (const auto& path : paths) {
+    names.push_back(path.filename().string());
+  }
+  return names;
+}
+
+class VellumorProcessTest : public ::testing::Test {
+ protected:
+  // Nothing may stay behind in the temporary folder once the process has ended.
+  void TearDown() override { EXPECT_TRUE(std::filesystem::is_empty(sandbox.Temp())) << "side files left behind"; }
+
+  Sandbox sandbox;
+};
+
+TEST_F(VellumorProcessTest, FirstStartSavesTheSampleOnTheDesktop) {
+  const ProcessResult run = sandbox.Run(std::filesystem::path{VELLUMOR_SOURCE_DIR} / "samples/quarterly-report.ps");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::filesystem::path pdf = sandbox.Desktop() / "Quarterly Report.pdf";
+  EXPECT_EQ(run.out, pdf.string() + "\n");
+  const PdfFacts facts = InspectPdf(pdf);
+  EXPECT_EQ(facts.pages, 2);
+  EXPECT_THAT(PdfText(pdf), HasSubstr("Quarterly Report"));
+  // An automatic conversion does not store the settings.
+  EXPECT_EQ(sandbox.StoredSetting("Quality"), "");
+}
+
+TEST_F(VellumorProcessTest, RealJobsKeepTheirPages) {
+  const std::filesystem::path job = MakeTextJob(sandbox / "", "letters", 7, "Letters.txt");
+  ProcessResult run = sandbox.Run(job);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::filesystem::path pdf = sandbox.Desktop() / "Letters.pdf";
+  EXPECT_EQ(InspectPdf(pdf).pages, 7);
+  const std::string text = PdfText(pdf);
+  EXPECT_LT(text.find("Page 1 of 7"), text.find("Page 7 of 7"));
+
+  // groff writes no title line, so the document name option names it.
+  run = sandbox.Run(MakeGroffJob(sandbox / "", "manual", 3), {"-bManual.roff"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(InspectPdf(sandbox.Desktop() / "Manual.pdf").pages, 3);
+}
+
+TEST_F(VellumorProcessTest, BinaryDataReachesTheEngineIntact) {
+  // The job reads 300 raw bytes (CR LF pairs, Ctrl-Z, 0xFF, NUL among them) and prints their sum.
+  std::string data;
+  for (int byte = 0; byte < 256; ++byte) {
+    data += static_cast<char>(byte);
+  }
+  for (int i = 0; i < 11; ++i) {
+    data += "\r\n\x1A\xFF";
+  }
+  long sum = 0;
+  for (const unsigned char byte : data) {
+    sum += byte;
+  }
+  const std::string job = "%!PS\n%%Title: Binary\n/Helvetica findfont 20 scalefont setfont\n/data 300 string def\n"
+                          "currentfile data readstring\n" +
+                          data +
+                          "pop pop\n/sum 0 def data { sum add /sum exch def } forall\n"
+                          "72 700 moveto (Sum ) show sum 20 string cvs show showpage\n";
+  const ProcessResult run = sandbox.RunWithInput(job);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(PdfText(sandbox.Desktop() / "Binary.pdf"), HasSubstr("Sum " + std::to_string(sum)));
+}
+
+TEST_F(VellumorProcessTest, SaveModesAndNamingRules) {
+  const std::filesystem::path folder = sandbox / "pdfs";
+  std::filesystem::create_directories(folder);
+  sandbox.SetSetting("SaveAs", "Use source filename, save to a specific folder (automatic)");
+  sandbox.SetSetting("SaveToPath", folder.string());
+  sandbox.SetSetting("AdvPrefixFilename", "[YYYY]-[MM]-[DD] ");
+  sandbox.SetSetting("AdvPostfixFilename", "_[AMN]");
+
+  const ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Budget.xls\nshowpage\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<std::string> names = Names(Sandbox::FilesIn(folder, ".pdf"));
+  ASSERT_EQ(names.size(), 1u);
+  EXPECT_TRUE(std::regex_match(names[0], std::regex{R"(\d{4}-\d\d-\d\d Budget_[A-Z][a-z]{2}\.pdf)"})) << names[0];
+  EXPECT_THAT(Sandbox::FilesIn(sandbox.Desktop(), ".pdf"), IsEmpty());
+}
+
+TEST_F(VellumorProcessTest, FixedNameAndSiblingSetupFile) {
+  sandbox.SetSetting("AdvFixedFilename", "Always this.pdf");
+  ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Whatever\nshowpage\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(sandbox.Desktop() / "Always this.pdf"));
+
+  // The sibling product hands over its own naming; it stays in the temporary folder for it.
+  WriteFileBytes(sandbox.Temp() / "Sheafwright.vsf", "AdvFixedFilename;From sibling.pdf\r\n");
+  run = sandbox.RunWithInput("%!PS\n%%Title: Whatever\nshowpage\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(sandbox.Desktop() / "From sibling.pdf"));
+  std::filesystem::remove(sandbox.Temp() / "Sheafwright.vsf");
+}
+
+TEST_F(VellumorProcessTest, DocumentNameOption) {
+  ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Title line\nshowpage\n", {"-bMy Report.doc"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(Names(Sandbox::FilesIn(sandbox.Desktop(), ".pdf")), ElementsAre("My Report.pdf"));
+
+  sandbox.SetSetting("AdvSheafwrightFilename", "0");
+  run = sandbox.RunWithInput("%!PS\n%%Title: Title line\nshowpage\n", {"-bMy Report.doc"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(sandbox.Desktop() / "Title line.pdf"));
+}
+
+TEST_F(VellumorProcessTest, NothingWrittenIsNotReportedAsSuccess) {
+  // No title: the name must be asked for, and nobody is there to answer.
+  ProcessResult run = sandbox.RunWithInput("%!PS\nshowpage\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("vellumor: No filename given!"));
+
+  // A job with a PostScript error.
+  run = sandbox.RunWithInput("%!PS\n%%Title: Broken\n/nosuchoperator load\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("vellumor: Fatal Error!"));
+
+  // A manual save mode waits for a button nobody can press.
+  sandbox.SetSetting("SaveAs", "Ask when creating PDF (manual)");
+  run = sandbox.RunWithInput("%!PS\n%%Title: Manual\nshowpage\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("needs a display"));
+
+  EXPECT_THAT(Sandbox::FilesIn(sandbox.Desktop(), ".pdf"), IsEmpty());
+  EXPECT_TRUE(std::filesystem::is_empty(sandbox.Desktop()));
+}
+
+TEST_F(VellumorProcessTest, EmptyInputHasNothingToDo) {
+  const ProcessResult run = sandbox.RunWithInput("");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_THAT(run.err, HasSubstr("no print job"));
+}
+
+TEST_F(VellumorProcessTest, AppendAcrossTwoJobs) {
+  sandbox.SetSetting("AdvAppend", "Append to existing");
+  sandbox.SetSetting("AdvFixedFilename", "Journal.pdf");
+  ASSERT_EQ(sandbox.Run(MakeTextJob(sandbox / "", "monday", 2, "Monday")).exitCode, 0);
+  ASSERT_EQ(sandbox.Run(MakeTextJob(sandbox / "", "tuesday", 3, "Tuesday")).exitCode, 0);
+  const std::filesystem::path pdf = sandbox.Desktop() / "Journal.pdf";
+  EXPECT_EQ(InspectPdf(pdf).pages, 5);
+  const std::string text = PdfText(pdf);
+  EXPECT_LT(text.find("Page 2 of 2"), text.find("Page 1 of 3"));
+  EXPECT_THAT(Names(Sandbox::FilesIn(sandbox.Desktop(), ".pdf")), ElementsAre("Journal.pdf"));
+}
+
+TEST_F(VellumorProcessTest, StoredSecuritySettingsProtectThePdf) {
+  sandbox.SetSetting("SecAlwaysUse", "1");
+  sandbox.SetSetting("SecOpenPassword", "letmein");
+  sandbox.SetSetting("SecPermPrinting", "High resolution");
+  const ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Secret\nshowpage\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::filesystem::path pdf = sandbox.Desktop() / "Secret.pdf";
+  EXPECT_FALSE(InspectPdf(pdf).opened);
+  const PdfFacts facts = InspectPdf(pdf, "letmein");
+  ASSERT_TRUE(facts.opened) << facts.error;
+  EXPECT_EQ(facts.revision, 3);
+  // Without a permissions password the PDF allows everything once opened.
+  EXPECT_EQ(facts.permissions, -4);
+}
+
+}  // namespace
+}  // namespace vellumor::test

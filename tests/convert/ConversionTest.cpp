@@ -1,0 +1,389 @@
+// The conversion run with real Ghostscript: output, appending, the overwrite question,
+// encryption, document information and initial view, failures and what they leave behind.
+
+#include "convert/Conversion.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/PdfInspector.h"
+#include "support/PipelineFixture.h"
+
+namespace vellumor::convert {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using test::InspectPdf;
+using test::PdfText;
+
+class ConversionTest : public test::PipelineFixture {
+ protected:
+  std::filesystem::path Output() const { return outputFolder / "Report.pdf"; }
+  std::vector<std::string> FilesInOutputFolder() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(outputFolder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// An engine that fails in ways the real one cannot be made to on demand.
+class FailingEngine final : public Engine {
+ public:
+  explicit FailingEngine(int newInstanceCode, int runCode = 0, std::vector<std::string> output = {})
+      : newInstanceCode_{newInstanceCode}, runCode_{runCode}, output_{std::move(output)} {}
+  int instancesCreated{0};
+  std::vector<std::string> lastArguments;
+
+  std::unique_ptr<EngineInstance> NewInstance(int& code) override {
+    code = newInstanceCode_;
+    if (code < 0) {
+      return nullptr;
+    }
+    ++instancesCreated;
+    return std::make_unique<Instance>(*this);
+  }
+
+ private:
+  class Instance final : public EngineInstance {
+   public:
+    explicit Instance(FailingEngine& engine) : engine_{engine} {}
+    int SetStdio(EngineListener& listener) override {
+      listener_ = &listener;
+      return 0;
+    }
+    int InitWithArgs(const std::vector<std::string>& arguments) override {
+      engine_.lastArguments = arguments;
+      for (const std::string& chunk : engine_.output_) {
+        listener_->OnEngineOutput(chunk);
+      }
+      // Like the real engine, start writing the output before failing.
+      for (const std::string& argument : arguments) {
+        if (argument.starts_with("-sOutputFile=")) {
+          test::WriteFileBytes(argument.substr(13), "%PDF-1.5 half written");
+        }
+      }
+      return engine_.runCode_;
+    }
+    int Exit() override { return 0; }
+
+   private:
+    FailingEngine& engine_;
+    EngineListener* listener_{nullptr};
+  };
+
+  int newInstanceCode_;
+  int runCode_;
+  std::vector<std::string> output_;
+};
+
+TEST_F(ConversionTest, WritesThePdfAndLeavesNoSideFiles) {
+  UseJob(test::PagesJob(3));
+  const ConversionOutcome outcome = CreatePdf(state, *services);
+
+  EXPECT_EQ(outcome.result, ConversionResult::Written);
+  EXPECT_EQ(outcome.pdf, Output());
+  EXPECT_EQ(InspectPdf(Output()).pages, 3);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+  EXPECT_THAT(ui.messages, IsEmpty());
+  EXPECT_FALSE(ui.barVisible);
+}
+
+TEST_F(ConversionTest, AppendPutsTheOldPagesFirst) {
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+  UseJob(test::PagesJob(2, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  UseJob(test::PagesJob(1, "New"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+
+  EXPECT_EQ(InspectPdf(Output()).pages, 3);
+  const std::string text = PdfText(Output());
+  const std::size_t old1 = text.find("Old 1");
+  const std::size_t old2 = text.find("Old 2");
+  const std::size_t new1 = text.find("New 1");
+  ASSERT_NE(new1, std::string::npos);
+  EXPECT_LT(old1, old2);
+  EXPECT_LT(old2, new1);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+}
+
+TEST_F(ConversionTest, AppendWithoutAnExistingPdfWritesANewOne) {
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+  UseJob(test::PagesJob(2));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  EXPECT_EQ(InspectPdf(Output()).pages, 2);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+}
+
+TEST_F(ConversionTest, AppendNeverMergesALeftOverFile) {
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+  UseJob(test::PagesJob(1, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  // A file with the name the old PDF is moved to, left over from some earlier run.
+  test::WriteFileBytes(outputFolder / "Report.pdf_append.pdf", "left over");
+
+  UseJob(test::PagesJob(1, "New"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+
+  EXPECT_EQ(InspectPdf(Output()).pages, 2);
+  EXPECT_THAT(PdfText(Output()), HasSubstr("Old 1"));
+  EXPECT_EQ(test::ReadFileBytes(outputFolder / "Report.pdf_append.pdf"), "left over");
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf", "Report.pdf_append.pdf"));
+}
+
+TEST_F(ConversionTest, AFailedAppendKeepsTheOldPdf) {
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+  UseJob(test::PagesJob(2, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  const std::string before = test::ReadFileBytes(Output());
+
+  UseJob("%!PS\n72 72 moveto /nosuchoperator load showpage\n");
+  const ConversionOutcome outcome = CreatePdf(state, *services);
+
+  EXPECT_EQ(outcome.result, ConversionResult::Failed);
+  EXPECT_EQ(test::ReadFileBytes(Output()), before);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+TEST_F(ConversionTest, AJobWithAnErrorEndsWithTheFatalTextAndNoPdf) {
+  state.settings.AfterCreation = std::string{settings::entries::kDisplayCompleted};
+  test::WriteFileBytes(Output(), "the user's earlier PDF");
+  UseJob("%!PS\n/nosuchoperator load\n");
+  const ConversionOutcome outcome = CreatePdf(state, *services);
+
+  EXPECT_EQ(outcome.result, ConversionResult::Failed);
+  EXPECT_THAT(ui.MessageTexts(), ElementsAre(std::string{kFatalEngineMessage}));
+  // No completion window offering to open a PDF that was never made, and the old file is intact.
+  EXPECT_THAT(ui.completionLines, IsEmpty());
+  EXPECT_EQ(test::ReadFileBytes(Output()), "the user's earlier PDF");
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+}
+
+TEST_F(ConversionTest, OtherEngineErrorsAreReportedWithTheEngineText) {
+  UseEngine(std::make_unique<FailingEngine>(0, -15, std::vector<std::string>{"Error: /rangecheck in --put--\n"}));
+  UseJob(test::PagesJob(1));
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Failed);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, std::string{kConversionFailedMessage} + "\n\nError: /rangecheck in --put--");
+  EXPECT_THAT(FilesInOutputFolder(), IsEmpty());
+}
+
+TEST_F(ConversionTest, OverwriteQuestion) {
+  state.settings.AdvAskOverwrite = 1;
+  test::WriteFileBytes(Output(), "keep me");
+  UseJob(test::PagesJob(1));
+
+  ui.yesNoAnswers = {false};
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::OverwriteDeclined);
+  EXPECT_THAT(ui.questions, ElementsAre(std::string{kOverwriteQuestion}));
+  EXPECT_EQ(test::ReadFileBytes(Output()), "keep me");
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+
+  ui.yesNoAnswers = {true};
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  EXPECT_EQ(InspectPdf(Output()).pages, 1);
+}
+
+TEST_F(ConversionTest, TheSaveDialogAsksInsteadOfTheOverwriteQuestion) {
+  state.settings.AdvAskOverwrite = 1;
+  state.settings.SaveAs = std::string{settings::entries::kAskManual};
+  test::WriteFileBytes(outputFolder / "Chosen.pdf", "old");
+  ui.fileAnswers = {(outputFolder / "Chosen.pdf").string()};
+  UseJob(test::PagesJob(1));
+
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  EXPECT_THAT(ui.questions, IsEmpty());
+  ASSERT_EQ(ui.fileDialogs.size(), 1u);
+  EXPECT_TRUE(ui.fileDialogs[0].promptOverwrite);
+  EXPECT_EQ(ui.fileDialogs[0].initialName, "Report.pdf");
+  EXPECT_EQ(state.OutputFileName, "Chosen.pdf");
+  EXPECT_EQ(InspectPdf(outputFolder / "Chosen.pdf").pages, 1);
+}
+
+TEST_F(ConversionTest, CancelledSaveDialog) {
+  state.settings.SaveAs = std::string{settings::entries::kAskAuto};
+  UseJob(test::PagesJob(1));
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::NoFileName);
+  EXPECT_THAT(ui.MessageTexts(), ElementsAre(std::string{kNoFileNameMessage}));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+TEST_F(ConversionTest, MissingJobFileNeverStartsTheEngine) {
+  auto failing = std::make_unique<FailingEngine>(0);
+  FailingEngine& probe = *failing;
+  UseEngine(std::move(failing));
+  state.JobFilePath = tempPath / "gone.ps";
+
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::NoJobFile);
+  EXPECT_EQ(probe.instancesCreated, 0);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kNoJobFileMessage);
+  EXPECT_EQ(ui.messages[0].style, platform::MessageStyle::Application);
+}
+
+TEST_F(ConversionTest, EngineThatCannotBeCreated) {
+  UseEngine(std::make_unique<FailingEngine>(-1));
+  UseJob(test::PagesJob(1));
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::EngineUnavailable);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kEngineInitMessage);
+  EXPECT_EQ(ui.messages[0].style, platform::MessageStyle::System);
+}
+
+TEST_F(ConversionTest, FatalEngineErrorShowsItsOwnTextAndCleansUp) {
+  state.settings.AfterCreation = std::string{settings::entries::kOpenPdf};
+  test::WriteFileBytes(Output(), "earlier");
+  UseEngine(std::make_unique<FailingEngine>(0, kEngineFatal));
+  UseJob(test::PagesJob(1));
+
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Failed);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kFatalEngineMessage);
+  EXPECT_EQ(ui.messages[0].style, platform::MessageStyle::ApplicationNoIcon);
+  EXPECT_THAT(shell.opened, IsEmpty());
+  EXPECT_EQ(test::ReadFileBytes(Output()), "earlier");
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+TEST_F(ConversionTest, ANormalQuitCountsAsSuccess) {
+  UseJob(test::PagesJob(1) + "quit\n");
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  EXPECT_EQ(InspectPdf(Output()).pages, 1);
+}
+
+TEST_F(ConversionTest, PercentSignsInTheNameAreKeptLiterally) {
+  state.OutputFileName = "100% of page %d.pdf";
+  UseJob(test::PagesJob(2));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  EXPECT_EQ(InspectPdf(outputFolder / "100% of page %d.pdf").pages, 2);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("100% of page %d.pdf"));
+}
+
+TEST_F(ConversionTest, EncryptionFollowsTheSecuritySettings) {
+  state.settings.SecAlwaysUse = 1;
+  state.settings.SecOpenPassword = "open";
+  state.settings.SecPermPassword = "owner";
+  state.settings.SecPermPrinting = "Low resolution";
+  state.settings.SecPermCopy = 1;
+  UseJob(test::PagesJob(1));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+
+  EXPECT_FALSE(InspectPdf(Output()).opened) << "a PDF with an open password opened without it";
+  const test::PdfFacts facts = InspectPdf(Output(), "open");
+  ASSERT_TRUE(facts.opened) << facts.error;
+  EXPECT_TRUE(facts.encrypted);
+  EXPECT_EQ(facts.revision, 3);
+  EXPECT_EQ(facts.keyLength, 128);
+  EXPECT_TRUE(facts.userPasswordMatched);
+  // Low-resolution printing and copying, nothing else.
+  EXPECT_EQ(facts.permissions & 0xF3C, 4 | 16);
+  EXPECT_TRUE(InspectPdf(Output(), "owner").ownerPasswordMatched);
+}
+
+TEST_F(ConversionTest, OlderPdfVersionsGetTheShortKey) {
+  state.settings.AdvPdfVersion = "PDF 1.3";
+  state.settings.SecAlwaysUse = 1;
+  state.settings.SecPermPassword = "owner";
+  state.settings.SecPermPrinting = "High resolution";
+  state.settings.SecPermChanges = "Creating, inserting, deleting, rotating pages";
+  state.settings.SecPermText = 1;
+  UseJob(test::PagesJob(1));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+
+  const test::PdfFacts facts = InspectPdf(Output());
+  ASSERT_TRUE(facts.opened) << facts.error;
+  EXPECT_EQ(facts.revision, 2);
+  EXPECT_EQ(facts.keyLength, 40);
+  // Revision 2 knows only print (4), modify (8), copy (16) and annotate (32).
+  EXPECT_EQ(facts.permissions & 0x3C, 4 | 8);
+}
+
+TEST_F(ConversionTest, NoSecurityWithoutAlwaysUse) {
+  state.settings.SecOpenPassword = "open";
+  state.settings.SecPermPassword = "owner";
+  UseJob(test::PagesJob(1));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  const test::PdfFacts facts = InspectPdf(Output());
+  ASSERT_TRUE(facts.opened);
+  EXPECT_FALSE(facts.encrypted);
+}
+
+TEST_F(ConversionTest, DocumentInformationArrivesExactly) {
+  state.settings.DocTitle = "Costs (draft) \\ 50% ) unbalanced";
+  state.settings.DocAuthor = "Jürgen Grüße";
+  state.settings.DocSubject = "Line one\nline two";
+  state.settings.DocKeywords = "";
+  state.settings.AdvZoom = "125";
+  UseJob(test::PagesJob(1));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+
+  test::PdfFacts facts = InspectPdf(Output());
+  ASSERT_TRUE(facts.opened) << facts.error;
+  EXPECT_EQ(facts.info["/Title"], "Costs (draft) \\ 50% ) unbalanced");
+  EXPECT_EQ(facts.info["/Author"], "Jürgen Grüße");
+  EXPECT_EQ(facts.info["/Subject"], "Line one\nline two");
+  EXPECT_EQ(facts.info["/Creator"], "Vellumor v1.06");
+  EXPECT_EQ(facts.pageMode, "/UseOutlines");
+  EXPECT_THAT(facts.openAction, HasSubstr("/XYZ null null 1.25"));
+}
+
+TEST_F(ConversionTest, ProgressFollowsTheEngineOutput) {
+  UseEngine(std::make_unique<FailingEngine>(0, 0, std::vector<std::string>{"Loading", "Page: 12", "no page here"}));
+  UseJob(test::PagesJob(1));
+  CreatePdf(state, *services);
+
+  // 1 from the start, 2 from the step before the engine runs, then one step per output chunk.
+  EXPECT_THAT(ui.barPositions, ElementsAre(1, 2, 3, 4, 1));
+  EXPECT_EQ(ui.progressWindowsCreated, 1);
+  // The first chunk only creates the window; the page line keeps its text when a chunk has no page.
+  EXPECT_THAT(ui.progressLines, ElementsAre(std::pair<std::string, std::string>{"Filename: Report.pdf", "Pages: 12"},
+                                            std::pair<std::string, std::string>{"Filename: Report.pdf", "Pages: 12"}));
+  EXPECT_FALSE(ui.progressWindow) << "the progress window outlived the conversion";
+  EXPECT_FALSE(ui.barVisible);
+}
+
+TEST_F(ConversionTest, NoProgressWindowWhenSwitchedOff) {
+  state.settings.AdvShowProgress = 0;
+  state.settings.AdvShowWindow = 0;
+  UseEngine(std::make_unique<FailingEngine>(0, 0, std::vector<std::string>{"Page: 1"}));
+  UseJob(test::PagesJob(1));
+  CreatePdf(state, *services);
+  EXPECT_EQ(ui.progressWindowsCreated, 0);
+  // The bar still shows activity at the first engine output.
+  EXPECT_THAT(ui.barPositions, ElementsAre(1));
+  EXPECT_FALSE(ui.barVisible);
+}
+
+TEST_F(ConversionTest, AfterCreationActions) {
+  UseJob(test::PagesJob(1));
+  state.settings.AfterCreation = std::string{settings::entries::kDisplayCompleted};
+  ui.completionAnswers = {platform::kCompletionYes, platform::kCompletionSettings, platform::kCompletionNo};
+
+  CreatePdf(state, *services);
+  EXPECT_THAT(shell.opened, ElementsAre(Output().string()));
+  EXPECT_FALSE(state.KeepMainWindowOpen);
+  CreatePdf(state, *services);
+  EXPECT_TRUE(state.KeepMainWindowOpen);
+  CreatePdf(state, *services);
+  EXPECT_FALSE(state.KeepMainWindowOpen);
+  EXPECT_EQ(shell.opened.size(), 1u);
+  EXPECT_THAT(ui.completionLines, ::testing::Each("File: " + Output().string()));
+
+  state.settings.AfterCreation = std::string{settings::entries::kOpenPdf};
+  state.settings.AdvOpenDefaultPDF = 0;
+  state.settings.AdvOpenWith = "/opt/viewer/bin/view pdf";
+  CreatePdf(state, *services);
+  EXPECT_THAT(shell.openedWith, ElementsAre(std::pair<std::string, std::string>{"/opt/viewer/bin/view pdf",
+                                                                                 Output().string()}));
+}
+
+}  // namespace
+}  // namespace vellumor::convert

@@ -1,0 +1,140 @@
+// Where the PDF goes: save modes, the desktop, the folder picker and the naming rules around the
+// Advanced window.
+
+#include "convert/OutputNaming.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/PipelineFixture.h"
+
+namespace vellumor::convert {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class OutputNamingTest : public test::PipelineFixture {};
+
+TEST_F(OutputNamingTest, FolderAndDesktopModes) {
+  state.OutputFileName = "Re:port?.pdf";
+  std::optional<OutputPath> path = ResolveOutputPath(state, *services);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->path, outputFolder / "Report.pdf");
+  EXPECT_EQ(state.OutputFileName, "Report.pdf");
+  EXPECT_FALSE(path->fromSaveDialog);
+
+  state.settings.SaveAs = std::string{settings::entries::kSaveToDesktopAuto};
+  path = ResolveOutputPath(state, *services);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->path, desktop / "Report.pdf");
+  EXPECT_THAT(ui.fileDialogs, IsEmpty());
+}
+
+TEST_F(OutputNamingTest, DesktopOfTheServiceAccountNamesTheUser) {
+  services->desktopFolder = "/srv/LocalService/Desktop";
+  state.settings.SaveAs = std::string{settings::entries::kSaveToDesktopAuto};
+  const std::optional<OutputPath> path = ResolveOutputPath(state, *services);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->path, "/srv/tester/Desktop/Report.pdf");
+}
+
+TEST_F(OutputNamingTest, EmptyFolderFallsBackToTheSaveDialog) {
+  state.settings.SaveToPath = "";
+  ui.fileAnswers = {std::nullopt};
+  EXPECT_FALSE(ResolveOutputPath(state, *services));
+  ASSERT_EQ(ui.fileDialogs.size(), 1u);
+  const platform::FileDialogRequest& dialog = ui.fileDialogs[0];
+  EXPECT_EQ(dialog.title, "Select a PDF filename to save to");
+  EXPECT_EQ(dialog.defaultExtension, "pdf");
+  EXPECT_EQ(dialog.initialName, "Report.pdf");
+  EXPECT_FALSE(dialog.promptOverwrite);
+  EXPECT_EQ(dialog.filters.front().first, "PDF Files (*.pdf)");
+}
+
+TEST_F(OutputNamingTest, ANameTypedWithoutExtensionIsUsedAsTyped) {
+  state.OutputFileName = "Minutes";
+  const std::optional<OutputPath> path = ResolveOutputPath(state, *services);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->path, outputFolder / "Minutes");
+}
+
+TEST_F(OutputNamingTest, ChoosingAFolderMode) {
+  ui.folderAnswers = {"/data/pdf", std::nullopt};
+  ChooseSaveFolder(state, settings::entries::kFolderManual, ui);
+  EXPECT_EQ(state.settings.SaveAs, settings::entries::kFolderManual);
+  EXPECT_EQ(state.settings.SaveToPath, "/data/pdf");
+  EXPECT_THAT(ui.folderPrompts, ElementsAre("Save to path...|Please choose your directory..."));
+
+  ChooseSaveFolder(state, settings::entries::kFolderAuto, ui);
+  EXPECT_EQ(state.settings.SaveAs, settings::entries::kAskAuto);
+  EXPECT_EQ(state.settings.SaveToPath, "/data/pdf");
+
+  ChooseSaveFolder(state, settings::entries::kAskManual, ui);
+  EXPECT_EQ(state.settings.SaveAs, settings::entries::kAskManual);
+  EXPECT_EQ(ui.folderPrompts.size(), 2u);
+}
+
+TEST_F(OutputNamingTest, NamingRules) {
+  state.OutputFileName = "Report.pdf";
+  state.settings.AdvPostfixFilename = " [hh].[mm]";
+  ApplyNamingRules(state, clock);
+  EXPECT_EQ(state.OutputFileName, "Report 14.07.pdf");
+
+  state.OutputFileName = "Report.pdf";
+  state.settings.AdvPostfixFilename = "";
+  state.settings.AdvPrefixFilename = "A/B:";
+  ApplyNamingRules(state, clock);
+  EXPECT_EQ(state.OutputFileName, "ABReport.pdf");
+
+  // A fixed name keeps its tokens unless a prefix or postfix is set.
+  state.settings.AdvPrefixFilename = "";
+  state.settings.AdvFixedFilename = "Scan [YYYY].pdf";
+  ApplyNamingRules(state, clock);
+  EXPECT_EQ(state.OutputFileName, "Scan [YYYY].pdf");
+  state.settings.AdvPrefixFilename = "_";
+  ApplyNamingRules(state, clock);
+  EXPECT_EQ(state.OutputFileName, "_Scan 2016.pdf");
+  EXPECT_EQ(state.BaseFileName, "Scan [YYYY].pdf");
+}
+
+TEST_F(OutputNamingTest, RulesAreAppliedAgainAroundTheAdvancedWindow) {
+  state.OutputFileName = "Report.pdf";
+  state.settings.AdvPrefixFilename = "[YYYY] ";
+  ApplyNamingRules(state, clock);
+  ASSERT_EQ(state.OutputFileName, "2016 Report.pdf");
+
+  ReapplyNamingRulesBefore(state);
+  EXPECT_EQ(state.OutputFileName, "Report.pdf");
+  state.settings.AdvPrefixFilename = "";
+  state.settings.AdvPostfixFilename = "_[DD][DEX]";
+  ReapplyNamingRulesAfter(state, clock);
+  EXPECT_EQ(state.OutputFileName, "Report_05th.pdf");
+
+  state.OutputFileName = "nofile.pdf";
+  ReapplyNamingRulesBefore(state);
+  ReapplyNamingRulesAfter(state, clock);
+  EXPECT_EQ(state.OutputFileName, "nofile.pdf");
+}
+
+TEST_F(OutputNamingTest, DocumentName) {
+  state.DocumentName = "My Report.doc";
+  PrepareDocumentName(state);
+  EXPECT_EQ(state.DocumentName, "My Report");
+  EXPECT_TRUE(state.FileNameTint);
+
+  MainWindowState off;
+  off.settings.AdvSheafwrightFilename = 0;
+  off.DocumentName = "My Report.doc";
+  PrepareDocumentName(off);
+  EXPECT_EQ(off.DocumentName, "");
+  EXPECT_FALSE(off.FileNameTint);
+
+  MainWindowState dotted;
+  dotted.DocumentName = ".profile";
+  PrepareDocumentName(dotted);
+  EXPECT_EQ(dotted.DocumentName, ".profile");
+}
+
+}  // namespace
+}  // namespace vellumor::convert

@@ -1,0 +1,64 @@
+#include "support/PdfInspector.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <exception>
+
+#include "support/Process.h"
+
+namespace vellumor::test {
+
+PdfFacts InspectPdf(const std::filesystem::path& pdf, const std::string& password) {
+  PdfFacts facts;
+  try {
+    QPDF document;
+    document.setSuppressWarnings(true);
+    document.processFile(pdf.c_str(), password.empty() ? nullptr : password.c_str());
+    facts.opened = true;
+    facts.pages = static_cast<int>(QPDFPageDocumentHelper(document).getAllPages().size());
+    int revision = 0;
+    int permissions = 0;
+    facts.encrypted = document.isEncrypted(revision, permissions);
+    if (facts.encrypted) {
+      facts.revision = revision;
+      facts.permissions = permissions;
+      QPDFObjectHandle encrypt = document.getTrailer().getKey("/Encrypt");
+      facts.version = encrypt.getKey("/V").isInteger() ? encrypt.getKey("/V").getIntValueAsInt() : 0;
+      facts.keyLength = encrypt.getKey("/Length").isInteger() ? encrypt.getKey("/Length").getIntValueAsInt() : 40;
+      facts.userPasswordMatched = document.userPasswordMatched();
+      facts.ownerPasswordMatched = document.ownerPasswordMatched();
+    }
+    QPDFObjectHandle info = document.getTrailer().getKey("/Info");
+    if (info.isDictionary()) {
+      for (const std::string& key : info.getKeys()) {
+        QPDFObjectHandle value = info.getKey(key);
+        if (value.isString()) {
+          facts.info[key] = value.getUTF8Value();
+        }
+      }
+    }
+    QPDFObjectHandle root = document.getRoot();
+    if (root.getKey("/PageMode").isName()) {
+      facts.pageMode = root.getKey("/PageMode").getName();
+    }
+    if (!root.getKey("/OpenAction").isNull()) {
+      facts.openAction = root.getKey("/OpenAction").unparseResolved();
+    }
+  } catch (const std::exception& error) {
+    facts.error = error.what();
+  }
+  return facts;
+}
+
+std::string PdfText(const std::filesystem::path& pdf, const std::string& password) {
+  std::vector<std::string> arguments{"pdftotext", "-layout"};
+  if (!password.empty()) {
+    arguments.insert(arguments.end(), {"-upw", password});
+  }
+  arguments.insert(arguments.end(), {pdf.string(), "-"});
+  return RunProcess(arguments).out;
+}
+
+}  // namespace vellumor::test
