@@ -50,13 +50,17 @@ StartOutcome MainController::Initialise(int input) {
   return {mode, exitCode, conversion, 0};
 }
 
-convert::ConversionOutcome MainController::CreatePdf() { return convert::CreatePdf(state_, services_); }
+convert::ConversionOutcome MainController::CreatePdf() {
+  return convert::CreatePdf(state_, services_);
+}
 
 void MainController::Cancel() {
   settings::SaveSettingsToRegistry(services_.registry, state_.settings);
   convert::DeleteJobFile(state_);
 }
 
-void MainController::RemoveTemporaryFiles() { convert::RemoveTemporaryFiles(state_); }
+void MainController::RemoveTemporaryFiles() {
+  convert::RemoveTemporaryFiles(state_);
+}
 
 }  // namespace vellumor::app

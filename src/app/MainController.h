@@ -15,9 +15,9 @@
 namespace vellumor::app {
 
 // Process exit status.
-inline constexpr int kExitSuccess = 0;     // the PDF was written (or there was nothing to write)
-inline constexpr int kExitNotWritten = 1;  // a job arrived but no PDF was written
-inline constexpr int kExitNothingToDo = 2; // no job and nobody to edit settings, or a start-up failure
+inline constexpr int kExitSuccess = 0;      // the PDF was written (or there was nothing to write)
+inline constexpr int kExitNotWritten = 1;   // a job arrived but no PDF was written
+inline constexpr int kExitNothingToDo = 2;  // no job and nobody to edit settings, or a start-up failure
 
 enum class StartMode {
   Finished,     // the automatic conversion ran and the window closes

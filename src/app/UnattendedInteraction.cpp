@@ -15,7 +15,9 @@ void UnattendedInteraction::Line(std::string_view text) {
   std::fflush(out_);
 }
 
-void UnattendedInteraction::ShowMessage(std::string_view text, platform::MessageStyle) { Line(text); }
+void UnattendedInteraction::ShowMessage(std::string_view text, platform::MessageStyle) {
+  Line(text);
+}
 
 bool UnattendedInteraction::AskYesNo(std::string_view text) {
   Line(std::string{text} + " No (no display to ask on)");
@@ -38,6 +40,8 @@ std::optional<std::string> UnattendedInteraction::ChooseFolder(std::string_view 
   return std::nullopt;
 }
 
-int UnattendedInteraction::ShowCompletion(std::string_view) { return platform::kCompletionNo; }
+int UnattendedInteraction::ShowCompletion(std::string_view) {
+  return platform::kCompletionNo;
+}
 
 }  // namespace vellumor::app

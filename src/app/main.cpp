@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ArgumentTable.h"
+#include "app/FrontEnd.h"
 #include "app/MainController.h"
 #include "app/UnattendedInteraction.h"
 #include "convert/Engine.h"
@@ -51,8 +52,17 @@ int FinishUnattended(const app::StartOutcome& outcome, app::MainController& cont
 }  // namespace
 
 int main(int argc, char** argv) {
-  app::UnattendedInteraction ui;
+  app::UnattendedInteraction unattended;
   std::string error;
+  std::unique_ptr<app::FrontEnd> frontEnd;
+  if (platform::DisplayAvailable()) {
+    frontEnd = app::LoadFrontEnd(argc, argv, error);
+    if (!frontEnd) {
+      unattended.ShowMessage("no windows (" + error + "); running unattended", platform::MessageStyle::System);
+    }
+  }
+  platform::UserInteraction& ui = frontEnd ? frontEnd->Interaction() : unattended;
+
   std::optional<platform::TempFolder> temp = platform::TempFolder::Open(error);
   if (!temp) {
     ui.ShowMessage(error, platform::MessageStyle::System);
@@ -75,7 +85,7 @@ int main(int argc, char** argv) {
   app::MainController controller{services, app::SplitCommandLine(app::CommandLineFromArguments(argc, argv)),
                                  platform::HomeFolder()};
   const app::StartOutcome outcome = controller.Initialise(STDIN_FILENO);
-  const int status = FinishUnattended(outcome, controller, ui);
+  const int status = frontEnd ? frontEnd->Run(controller, outcome) : FinishUnattended(outcome, controller, unattended);
   controller.RemoveTemporaryFiles();
   return status;
 }

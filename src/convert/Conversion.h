@@ -10,12 +10,12 @@
 namespace vellumor::convert {
 
 enum class ConversionResult {
-  Written,           // the PDF is complete at its path
-  NoJobFile,         // "Error!, no temp postscript file"
-  EngineUnavailable, // "Error with GS init"
-  NoFileName,        // the save dialog was cancelled
-  OverwriteDeclined, // the user kept the existing file
-  Failed,            // the engine or the file system failed; nothing of the user's was lost
+  Written,            // the PDF is complete at its path
+  NoJobFile,          // "Error!, no temp postscript file"
+  EngineUnavailable,  // "Error with GS init"
+  NoFileName,         // the save dialog was cancelled
+  OverwriteDeclined,  // the user kept the existing file
+  Failed,             // the engine or the file system failed; nothing of the user's was lost
 };
 
 struct ConversionOutcome {

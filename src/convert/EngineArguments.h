@@ -17,6 +17,11 @@ std::vector<std::string> BuildEngineArguments(const settings::Settings& settings
 // exactly the bits it allows.
 std::int32_t PermissionMask(const settings::Settings& settings);
 
+// The same choices for 40-bit revision 2 encryption, which knows only the print, modify, copy
+// and annotate bits and needs every other bit set: a choice revision 2 cannot express without
+// granting more (forms alone, page assembly alone, screen readers alone) grants nothing.
+std::int32_t RevisionTwoPermissions(std::int32_t mask);
+
 // True when the record asks for an encrypted PDF: `SecAlwaysUse` on and a password given.
 bool SecurityBlockActive(const settings::Settings& settings);
 

@@ -16,8 +16,8 @@ inline constexpr std::string_view kMachineEnvironmentKey =
 
 // Where the persistent machine environment lives.
 struct EngineEnvironmentPlaces {
-  platform::Registry* registry{nullptr};  // NT family: the machine environment key
-  bool windows9xFamily{false};             // true: the boot files below instead of the registry
+  platform::Registry* registry{nullptr};         // NT family: the machine environment key
+  bool windows9xFamily{false};                   // true: the boot files below instead of the registry
   std::vector<std::filesystem::path> bootFiles;  // tried in order ("c:\autoexec.bat", "d:\autoexec.bat")
 };
 

@@ -12,7 +12,9 @@ struct CallerHandle {
   EngineListener* listener{nullptr};
 };
 
-int GSDLLCALL OnEngineInput(void*, char*, int) { return -1; }
+int GSDLLCALL OnEngineInput(void*, char*, int) {
+  return -1;
+}
 
 int GSDLLCALL OnEngineOutput(void* caller, const char* text, int length) {
   auto* handle = static_cast<CallerHandle*>(caller);
@@ -80,6 +82,8 @@ class Ghostscript final : public Engine {
 
 }  // namespace
 
-std::unique_ptr<Engine> MakeGhostscriptEngine() { return std::make_unique<Ghostscript>(); }
+std::unique_ptr<Engine> MakeGhostscriptEngine() {
+  return std::make_unique<Ghostscript>();
+}
 
 }  // namespace vellumor::convert

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/SetupFile.h"
 #include "settings/Settings.h"
+#include "settings/SetupFile.h"
 
 namespace vellumor::convert {
 
@@ -28,7 +28,7 @@ struct MainWindowState {
   std::filesystem::path JobFilePath;  // "" until the job file was reserved
   // Reservation files and other leftovers to remove when the process ends.
   std::vector<std::filesystem::path> TemporaryFiles;
-  int ProgressStep{0};        // next position of the progress bar
+  int ProgressStep{0};           // next position of the progress bar
   std::string ProgressPageLine;  // the progress window's page line
 };
 

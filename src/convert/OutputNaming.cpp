@@ -7,7 +7,9 @@
 namespace vellumor::convert {
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   if (from.empty()) {

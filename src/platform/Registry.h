@@ -54,6 +54,9 @@ class Registry final {
 
   // kSuccess when the key exists, kFileNotFound when it does not, another code on failure.
   long OpenKey(RegistryRoot root, std::string_view keyPath) const;
+  // As OpenKey, and kAccessDenied when this process may not change the hive: what opening a key
+  // with full access answers.
+  long OpenKeyForWriting(RegistryRoot root, std::string_view keyPath) const;
   // Creates the key (and its parents) when missing.
   long CreateKey(RegistryRoot root, std::string_view keyPath);
   // The key's values in stored order.

@@ -15,6 +15,9 @@ class TempFolder final {
   // and refused unless it is a real folder owned by the user with no access for others.
   // On failure returns nothing and puts the reason into `error`.
   static std::optional<TempFolder> Open(std::string& error);
+  // A folder private to the user at `folder`: created 0700 when missing, refused when it is a
+  // symbolic link, not a folder, owned by someone else or open to group or others.
+  static std::optional<TempFolder> Private(std::filesystem::path folder, std::string& error);
   // A given folder (tests); it must exist.
   static std::optional<TempFolder> At(std::filesystem::path folder, std::string& error);
 

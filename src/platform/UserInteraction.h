@@ -13,9 +13,9 @@
 namespace vellumor::platform {
 
 enum class MessageStyle {
-  Application,       // the application's name as caption, warning icon, OK
-  ApplicationNoIcon, // the application's name as caption, no icon, OK
-  System,            // plain system message box: no owner, default caption, OK
+  Application,        // the application's name as caption, warning icon, OK
+  ApplicationNoIcon,  // the application's name as caption, no icon, OK
+  System,             // plain system message box: no owner, default caption, OK
 };
 
 struct FileDialogRequest {

@@ -69,7 +69,7 @@ enum class FieldKind { Text, Flag, Number };
 struct FieldInfo {
   std::string_view name;
   FieldKind kind;
-  std::string Settings::*text;    // set for Text fields
+  std::string Settings::*text;     // set for Text fields
   std::int32_t Settings::*number;  // set for Flag and Number fields
 };
 

@@ -72,11 +72,12 @@ TEST_F(VellumorProcessTest, BinaryDataReachesTheEngineIntact) {
   for (const unsigned char byte : data) {
     sum += byte;
   }
-  const std::string job = "%!PS\n%%Title: Binary\n/Helvetica findfont 20 scalefont setfont\n/data 300 string def\n"
-                          "currentfile data readstring\n" +
-                          data +
-                          "pop pop\n/sum 0 def data { sum add /sum exch def } forall\n"
-                          "72 700 moveto (Sum ) show sum 20 string cvs show showpage\n";
+  const std::string job =
+      "%!PS\n%%Title: Binary\n/Helvetica findfont 20 scalefont setfont\n/data 300 string def\n"
+      "currentfile data readstring\n" +
+      data +
+      "pop pop\n/sum 0 def data { sum add /sum exch def } forall\n"
+      "72 700 moveto (Sum ) show sum 20 string cvs show showpage\n";
   const ProcessResult run = sandbox.RunWithInput(job);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_THAT(PdfText(sandbox.Desktop() / "Binary.pdf"), HasSubstr("Sum " + std::to_string(sum)));

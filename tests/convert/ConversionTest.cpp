@@ -12,11 +12,11 @@
 namespace vellumor::convert {
 namespace {
 
+using test::InspectPdf;
+using test::PdfText;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using test::InspectPdf;
-using test::PdfText;
 
 class ConversionTest : public test::PipelineFixture {
  protected:
@@ -302,8 +302,9 @@ TEST_F(ConversionTest, OlderPdfVersionsGetTheShortKey) {
   ASSERT_TRUE(facts.opened) << facts.error;
   EXPECT_EQ(facts.revision, 2);
   EXPECT_EQ(facts.keyLength, 40);
-  // Revision 2 knows only print (4), modify (8), copy (16) and annotate (32).
-  EXPECT_EQ(facts.permissions & 0x3C, 4 | 8);
+  // Revision 2 knows only print (4), modify (8), copy (16) and annotate (32); page assembly
+  // alone is not widened into general modification.
+  EXPECT_EQ(facts.permissions & 0x3C, 4);
 }
 
 TEST_F(ConversionTest, NoSecurityWithoutAlwaysUse) {
@@ -381,8 +382,8 @@ TEST_F(ConversionTest, AfterCreationActions) {
   state.settings.AdvOpenDefaultPDF = 0;
   state.settings.AdvOpenWith = "/opt/viewer/bin/view pdf";
   CreatePdf(state, *services);
-  EXPECT_THAT(shell.openedWith, ElementsAre(std::pair<std::string, std::string>{"/opt/viewer/bin/view pdf",
-                                                                                 Output().string()}));
+  EXPECT_THAT(shell.openedWith,
+              ElementsAre(std::pair<std::string, std::string>{"/opt/viewer/bin/view pdf", Output().string()}));
 }
 
 }  // namespace

@@ -13,9 +13,9 @@ struct PdfFacts {
   std::string error;
   int pages{0};
   bool encrypted{false};
-  int revision{0};   // /R
-  int version{0};    // /V
-  int keyLength{0};  // /Length of /Encrypt in bits (40 when absent)
+  int revision{0};     // /R
+  int version{0};      // /V
+  int keyLength{0};    // /Length of /Encrypt in bits (40 when absent)
   int permissions{0};  // /P
   bool userPasswordMatched{false};
   bool ownerPasswordMatched{false};

@@ -21,9 +21,9 @@ PipelineFixture::PipelineFixture() {
 
 void PipelineFixture::UseEngine(std::unique_ptr<convert::Engine> replacement) {
   engine = std::move(replacement);
-  services = std::make_unique<convert::Services>(convert::Services{
-      registry, *temp, clock, ui, *engine, shell, convert::EngineEnvironmentPlaces{&registry, false, {}}, desktop,
-      "tester"});
+  services = std::make_unique<convert::Services>(
+      convert::Services{registry, *temp, clock, ui, *engine, shell,
+                        convert::EngineEnvironmentPlaces{&registry, false, {}}, desktop, "tester"});
 }
 
 void PipelineFixture::UseJob(std::string_view postscript) {

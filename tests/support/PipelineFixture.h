@@ -22,7 +22,7 @@ namespace vellumor::test {
 
 class RecordingShell final : public platform::Shell {
  public:
-  std::vector<std::string> opened;                           // OpenDocument paths
+  std::vector<std::string> opened;                              // OpenDocument paths
   std::vector<std::pair<std::string, std::string>> openedWith;  // program, path
   bool OpenDocument(std::string_view path) override {
     opened.emplace_back(path);

@@ -52,8 +52,7 @@ class ScriptedInteraction final : public platform::UserInteraction {
     fileDialogs.push_back(request);
     return Pop(fileAnswers, std::optional<std::string>{});
   }
-  std::optional<std::string> ChooseFolder(std::string_view title, std::string_view prompt,
-                                          std::string_view) override {
+  std::optional<std::string> ChooseFolder(std::string_view title, std::string_view prompt, std::string_view) override {
     folderPrompts.push_back(std::string{title} + "|" + std::string{prompt});
     return Pop(folderAnswers, std::optional<std::string>{});
   }

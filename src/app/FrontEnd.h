@@ -1,0 +1,37 @@
+#pragma once
+// The windows, kept in a module of their own (libvellumor-ui.so beside the program) that is
+// loaded only when a display can be reached: an unattended conversion never loads Qt.
+
+#include <memory>
+#include <string>
+
+#include "app/MainController.h"
+#include "platform/UserInteraction.h"
+
+namespace vellumor::app {
+
+class FrontEnd {
+ public:
+  virtual ~FrontEnd() = default;
+
+  // The user interaction of the windows. The main window exists (not yet shown) from the
+  // moment the front end is created, so the automatic conversion can show its progress.
+  virtual platform::UserInteraction& Interaction() = 0;
+
+  // Shows the main window for the state `controller` holds after Initialise and runs it until
+  // it closes (at once when the automatic conversion finished). Returns the exit status.
+  virtual int Run(MainController& controller, const StartOutcome& outcome) = 0;
+};
+
+// The function the module exports under kFrontEndSymbol.
+extern "C" {
+using CreateFrontEndFunction = FrontEnd* (*)(int argc, char** argv);
+}
+inline constexpr const char* kFrontEndSymbol = "vellumor_create_front_end";
+inline constexpr const char* kFrontEndModule = "libvellumor-ui.so";
+
+// Loads the module from the program's own folder (never through the library search path) and
+// creates the front end; nothing, with the reason in `error`, when that fails.
+std::unique_ptr<FrontEnd> LoadFrontEnd(int argc, char** argv, std::string& error);
+
+}  // namespace vellumor::app

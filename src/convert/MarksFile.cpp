@@ -1,0 +1,201 @@
+#include "convert/MarksFile.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+
+namespace vellumor::convert {
+
+namespace {
+
+bool IsPlainAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A PostScript literal string; control characters as escapes so that line breaks in a typed
+// title cannot end the string or the line early.
+std::string LiteralString(std::string_view text) {
+  std::string out{"("};
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\\':
+      case '(':
+      case ')':
+        out += '\\';
+        out += c;
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          out += '\\';
+          out += static_cast<char>('0' + ((byte >> 6) & 7));
+          out += static_cast<char>('0' + ((byte >> 3) & 7));
+          out += static_cast<char>('0' + (byte & 7));
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += ')';
+  return out;
+}
+
+// The code point of a well-formed UTF-8 sequence at `pos` (shortest form, no surrogates, at
+// most U+10FFFF) and its length; nothing when the bytes there are not one.
+std::optional<std::pair<char32_t, std::size_t>> DecodeUtf8(std::string_view text, std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  std::size_t length{0};
+  char32_t value{0};
+  char32_t minimum{0};
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    value = lead & 0x1F;
+    minimum = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    value = lead & 0x0F;
+    minimum = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    value = lead & 0x07;
+    minimum = 0x10000;
+  } else {
+    return std::nullopt;
+  }
+  if (pos + length > text.size()) {
+    return std::nullopt;
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[pos + i]);
+    if ((next & 0xC0) != 0x80) {
+      return std::nullopt;
+    }
+    value = (value << 6) | (next & 0x3F);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    return std::nullopt;
+  }
+  return std::pair{value, length};
+}
+
+void AppendHexUnit(std::string& out, std::uint16_t unit) {
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  for (int shift = 12; shift >= 0; shift -= 4) {
+    out += kHex[(unit >> shift) & 0xF];
+  }
+}
+
+// A PDF text string in UTF-16BE with its byte order mark, as a PostScript hex string.
+std::string Utf16HexString(std::string_view text) {
+  std::string out{"<FEFF"};
+  std::size_t pos{0};
+  while (pos < text.size()) {
+    char32_t code{0};
+    if (const auto decoded = DecodeUtf8(text, pos)) {
+      code = decoded->first;
+      pos += decoded->second;
+    } else {
+      // Not UTF-8: the byte is read as Latin-1, which keeps older stored texts readable.
+      code = static_cast<unsigned char>(text[pos]);
+      ++pos;
+    }
+    if (code >= 0x10000) {
+      const char32_t offset = code - 0x10000;
+      AppendHexUnit(out, static_cast<std::uint16_t>(0xD800 + (offset >> 10)));
+      AppendHexUnit(out, static_cast<std::uint16_t>(0xDC00 + (offset & 0x3FF)));
+    } else {
+      AppendHexUnit(out, static_cast<std::uint16_t>(code));
+    }
+  }
+  out += '>';
+  return out;
+}
+
+// "%.2lf" that always writes a decimal point: a comma from the user's locale would not be a
+// PostScript number.
+std::string FormatTwoDecimals(double value) {
+  std::array<char, 64> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, 2);
+  return {buffer.data(), result.ptr};
+}
+
+}  // namespace
+
+std::string PdfMarkString(std::string_view text) {
+  return IsPlainAscii(text) ? LiteralString(text) : Utf16HexString(text);
+}
+
+std::string MarksFileText(const settings::Settings& settings, std::string_view producer) {
+  const double zoom = static_cast<double>(settings::ParseLeadingInteger(settings.AdvZoom)) / 100.0;
+  std::string text;
+  // The comments are fixed texts; they do not follow the zoom value.
+  text += "[/View [/XYZ null null " + FormatTwoDecimals(zoom) + "]  % unspecified x and y offset, 100% zoom\r\n";
+  text += "/Page 1\r\n";
+  text += "/PageMode /UseOutlines % /UseNone /UserOutlines /UseThumbs /FullScreen\r\n";
+  text += "/DOCVIEW pdfmark\r\n";
+  text += "\r\n";
+  text += "[/Title " + PdfMarkString(settings.DocTitle) + "\r\n";
+  text += "/Author " + PdfMarkString(settings.DocAuthor) + "\r\n";
+  text += "/Subject " + PdfMarkString(settings.DocSubject) + "\r\n";
+  text += "/Keywords " + PdfMarkString(settings.DocKeywords) + "\r\n";
+  text += "/Creator " + PdfMarkString(kCreator) + "\r\n";
+  text += "/Producer " + PdfMarkString(producer) + "\r\n";
+  text += "/DOCINFO pdfmark\r\n";
+  text += "\r\n";
+  return text;
+}
+
+std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& temp,
+                                                    const settings::Settings& settings, std::string_view producer) {
+  const auto reservation = temp.Reserve("vlm");
+  if (!reservation) {
+    return std::nullopt;
+  }
+  std::filesystem::path path{reservation->string() + ".mark.txt"};
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    return std::nullopt;
+  }
+  // The document's title and keywords are the user's; keep them from other users before any
+  // byte is written.
+  std::error_code ignored;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::replace, ignored);
+  const std::string text = MarksFileText(settings, producer);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  if (!out) {
+    // A cut-off marks file would be broken PostScript and could fail the whole conversion;
+    // converting without it is the better outcome.
+    std::filesystem::remove(path, ignored);
+    return std::nullopt;
+  }
+  return path;
+}
+
+}  // namespace vellumor::convert

@@ -1,0 +1,119 @@
+#include "platform/Environment.h"
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "support/TempDir.h"
+
+namespace vellumor::platform {
+namespace {
+
+using test::WriteFileBytes;
+
+// Sets variables for one test and puts the old values back afterwards.
+class EnvironmentTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const auto& [name, value] : saved_) {
+      value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+    }
+  }
+  void Set(const std::string& name, const std::optional<std::string>& value) {
+    if (saved_.find(name) == saved_.end()) {
+      const char* old = std::getenv(name.c_str());
+      saved_[name] = old != nullptr ? std::optional<std::string>{old} : std::nullopt;
+    }
+    value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+  }
+
+  test::TempDir home;
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+TEST_F(EnvironmentTest, VariablesAreSetAndReadBack) {
+  Set("VELLUMOR_TEST_VAR", std::nullopt);
+  EXPECT_EQ(GetEnvironmentVariable("VELLUMOR_TEST_VAR"), std::nullopt);
+  ASSERT_TRUE(SetEnvironmentVariable("VELLUMOR_TEST_VAR", "a b=c"));
+  EXPECT_EQ(GetEnvironmentVariable("VELLUMOR_TEST_VAR"), "a b=c");
+  // Emptying keeps the variable, as the engine's environment needs it.
+  ASSERT_TRUE(SetEnvironmentVariable("VELLUMOR_TEST_VAR", ""));
+  EXPECT_EQ(GetEnvironmentVariable("VELLUMOR_TEST_VAR"), "");
+
+  EXPECT_FALSE(SetEnvironmentVariable("", "x"));
+  EXPECT_FALSE(SetEnvironmentVariable("A=B", "x"));
+  EXPECT_FALSE(SetEnvironmentVariable("VELLUMOR_TEST_VAR", std::string_view{"a\0b", 3}));
+  EXPECT_EQ(GetEnvironmentVariable("VELLUMOR_TEST_VAR"), "");
+}
+
+TEST_F(EnvironmentTest, IdentityAndFoldersOfTheUser) {
+  const passwd* entry = ::getpwuid(::geteuid());
+  Set("USER", "somebody-else");
+  EXPECT_EQ(LogonName(), entry != nullptr ? std::string{entry->pw_name} : std::to_string(::geteuid()));
+
+  Set("HOME", "/home/elsewhere");
+  EXPECT_EQ(HomeFolder(), "/home/elsewhere");
+  Set("HOME", std::nullopt);
+  if (entry != nullptr) {
+    EXPECT_EQ(HomeFolder(), entry->pw_dir);
+  }
+
+  Set("DISPLAY", std::nullopt);
+  Set("WAYLAND_DISPLAY", "");
+  EXPECT_FALSE(DisplayAvailable());
+  Set("WAYLAND_DISPLAY", "wayland-0");
+  EXPECT_TRUE(DisplayAvailable());
+
+  EXPECT_TRUE(std::filesystem::exists(ProgramFolder() / "EnvironmentTest"));
+}
+
+TEST_F(EnvironmentTest, DesktopFolderFollowsUserDirs) {
+  Set("HOME", home.Path().string());
+  Set("XDG_CONFIG_HOME", std::nullopt);
+  std::filesystem::create_directories(home / ".config");
+  const std::filesystem::path dirs = home / ".config" / "user-dirs.dirs";
+
+  // Neither the configured folder nor ~/Desktop exists yet: the home folder.
+  EXPECT_EQ(DesktopFolder(), home.Path());
+  std::filesystem::create_directory(home / "Desktop");
+  EXPECT_EQ(DesktopFolder(), home / "Desktop");
+
+  std::filesystem::create_directory(home / "Bureau");
+  WriteFileBytes(dirs,
+                 "# This file is written by xdg-user-dirs-update\n"
+                 "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
+                 "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+  EXPECT_EQ(DesktopFolder(), home / "Bureau");
+
+  // Escaped characters, CRLF and the last assignment winning, as the shell reads the file.
+  std::filesystem::create_directory(home / "My \"Desk\" $1");
+  WriteFileBytes(dirs,
+                 "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\r\n"
+                 "XDG_DESKTOP_DIR=\"$HOME/My \\\"Desk\\\" \\$1\"\r\n");
+  EXPECT_EQ(DesktopFolder(), home / "My \"Desk\" $1");
+
+  // An absolute path; a configured folder that does not exist falls back to ~/Desktop.
+  WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"" + (home / "Bureau").string() + "\"\n");
+  EXPECT_EQ(DesktopFolder(), home / "Bureau");
+  WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"$HOME/Missing\"\n");
+  EXPECT_EQ(DesktopFolder(), home / "Desktop");
+  // A relative path is not valid in this file.
+  WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"Bureau\"\n");
+  EXPECT_EQ(DesktopFolder(), home / "Desktop");
+
+  // XDG_CONFIG_HOME moves the file; a relative XDG_CONFIG_HOME is ignored.
+  std::filesystem::create_directories(home / "cfg");
+  WriteFileBytes(home / "cfg" / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+  Set("XDG_CONFIG_HOME", (home / "cfg").string());
+  EXPECT_EQ(DesktopFolder(), home / "Bureau");
+  Set("XDG_CONFIG_HOME", "cfg");
+  EXPECT_EQ(DesktopFolder(), home / "Desktop");
+}
+
+}  // namespace
+}  // namespace vellumor::platform

@@ -1,0 +1,180 @@
+#include "platform/TempFolder.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <set>
+
+#include "platform/UnprivilegedRun.h"
+#include "support/TempDir.h"
+
+namespace vellumor::platform {
+namespace {
+
+mode_t Mode(const std::filesystem::path& path) {
+  struct stat info {};
+  EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+TEST(TempFolderTest, PrivateFolderIsCreatedForTheUserOnly) {
+  test::TempDir temp;
+  std::string error;
+  const std::optional<TempFolder> folder = TempFolder::Private(temp / "vellumor-1000", error);
+  ASSERT_TRUE(folder.has_value()) << error;
+  EXPECT_EQ(folder->Path(), temp / "vellumor-1000");
+  EXPECT_EQ(Mode(folder->Path()), 0700U);
+  // Opening it again finds it as it is.
+  EXPECT_TRUE(TempFolder::Private(temp / "vellumor-1000", error).has_value()) << error;
+}
+
+TEST(TempFolderTest, PrivateFolderRefusesWhatOthersCouldTamperWith) {
+  test::TempDir temp;
+  const std::filesystem::path good = temp / "good";
+  std::filesystem::create_directory(good);
+  std::filesystem::permissions(good, std::filesystem::perms{0700});
+  std::filesystem::create_directory_symlink(good, temp / "link");
+  test::WriteFileBytes(temp / "file", "x");
+  for (const mode_t mode : {0750, 0705, 0701}) {
+    const std::filesystem::path open = temp / ("open" + std::to_string(mode));
+    std::filesystem::create_directory(open);
+    std::filesystem::permissions(open, std::filesystem::perms{mode});
+  }
+  const std::filesystem::path foreign = temp / "foreign";
+  std::filesystem::create_directory(foreign);
+  std::filesystem::permissions(foreign, std::filesystem::perms{0700});
+  std::filesystem::permissions(temp.Path(), std::filesystem::perms{0755});
+
+  const auto check = [&](const std::filesystem::path& path, const char* expectedWords) -> std::string {
+    std::string error;
+    if (TempFolder::Private(path, error).has_value()) {
+      return path.string() + " was accepted; ";
+    }
+    if (error.find(path.string()) == std::string::npos || error.find(expectedWords) == std::string::npos) {
+      return "unclear refusal: " + error + "; ";
+    }
+    return "";
+  };
+  EXPECT_EQ(check(temp / "link", "symbolic link"), "");
+  EXPECT_EQ(check(temp / "file", "not a folder"), "");
+  for (const char* name : {"open488", "open453", "open449"}) {
+    EXPECT_EQ(check(temp / name, "other users"), "");
+  }
+  // Another user's folder: as root, the check runs as "nobody" against root's folder; any other
+  // user finds "/" owned by root.
+  const std::filesystem::path notMine = ::geteuid() == 0 ? foreign : std::filesystem::path{"/"};
+  EXPECT_EQ(test::RunUnprivileged([&] { return check(notMine, "another user"); }), "");
+  // The symbolic link target itself is fine.
+  std::string error;
+  EXPECT_TRUE(TempFolder::Private(good, error).has_value()) << error;
+}
+
+TEST(TempFolderTest, OpenUsesTmpdirWhenSet) {
+  test::TempDir temp;
+  const char* old = std::getenv("TMPDIR");
+  const std::optional<std::string> saved = old != nullptr ? std::optional<std::string>{old} : std::nullopt;
+  std::string error;
+  ::setenv("TMPDIR", temp.Path().c_str(), 1);
+  const std::optional<TempFolder> folder = TempFolder::Open(error);
+  ASSERT_TRUE(folder.has_value()) << error;
+  EXPECT_EQ(folder->Path(), temp.Path());
+  ::setenv("TMPDIR", (temp / "missing").c_str(), 1);
+  EXPECT_FALSE(TempFolder::Open(error).has_value());
+  EXPECT_NE(error.find("missing"), std::string::npos) << error;
+  saved ? ::setenv("TMPDIR", saved->c_str(), 1) : ::unsetenv("TMPDIR");
+}
+
+TEST(TempFolderTest, ReservationsAreUniqueAcrossProcesses) {
+  test::TempDir temp;
+  std::string error;
+  const std::optional<TempFolder> folder = TempFolder::At(temp.Path(), error);
+  ASSERT_TRUE(folder.has_value()) << error;
+
+  constexpr int kProcesses = 4;
+  constexpr int kEach = 150;
+  int channel[2];
+  ASSERT_EQ(::pipe(channel), 0);
+  std::vector<pid_t> children;
+  for (int process = 0; process < kProcesses; ++process) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(channel[0]);
+      for (int i = 0; i < kEach; ++i) {
+        const std::optional<std::filesystem::path> name = folder->Reserve("vlm");
+        const std::string line = (name ? name->filename().string() : std::string{"<none>"}) + "\n";
+        if (::write(channel[1], line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+          ::_exit(1);
+        }
+      }
+      ::_exit(0);
+    }
+    children.push_back(child);
+  }
+  ::close(channel[1]);
+  std::string lines;
+  char buffer[4096];
+  ssize_t count{0};
+  while ((count = ::read(channel[0], buffer, sizeof buffer)) > 0) {
+    lines.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::close(channel[0]);
+  for (const pid_t child : children) {
+    int status{0};
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+
+  const std::regex pattern{"vlm[0-9A-F]{1,4}\\.tmp"};
+  std::set<std::string> names;
+  std::size_t start{0};
+  for (std::size_t end; (end = lines.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string name = lines.substr(start, end - start);
+    EXPECT_TRUE(std::regex_match(name, pattern)) << name;
+    EXPECT_TRUE(names.insert(name).second) << name << " was handed out twice";
+  }
+  EXPECT_EQ(names.size(), static_cast<std::size_t>(kProcesses * kEach));
+  for (const std::string& name : names) {
+    const std::filesystem::path path = temp / name;
+    ASSERT_TRUE(std::filesystem::is_regular_file(path)) << name;
+    EXPECT_EQ(std::filesystem::file_size(path), 0U);
+    EXPECT_EQ(Mode(path), 0600U);
+  }
+}
+
+TEST(TempFolderTest, ReserveGivesUpInsteadOfLooping) {
+  test::TempDir temp;
+  std::string error;
+  std::optional<TempFolder> folder = TempFolder::At(temp / "gone", error);
+  EXPECT_FALSE(folder.has_value());
+  std::filesystem::create_directory(temp / "gone");
+  folder = TempFolder::At(temp / "gone", error);
+  ASSERT_TRUE(folder.has_value()) << error;
+  std::filesystem::remove(temp / "gone");
+  EXPECT_EQ(folder->Reserve("vlm"), std::nullopt);
+
+  // Every one of the 65535 names taken: the search ends without a name. One freed name is found
+  // wherever the search started.
+  std::filesystem::create_directory(temp / "full");
+  folder = TempFolder::At(temp / "full", error);
+  ASSERT_TRUE(folder.has_value()) << error;
+  char name[16];
+  for (unsigned number = 1; number <= 0xFFFF; ++number) {
+    std::snprintf(name, sizeof name, "f%X.tmp", number);
+    const int fd = ::open((temp / "full" / name).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0) << name;
+    ::close(fd);
+  }
+  EXPECT_EQ(folder->Reserve("f"), std::nullopt);
+  std::filesystem::remove(temp / "full" / "fFFFF.tmp");
+  EXPECT_EQ(folder->Reserve("f"), temp / "full" / "fFFFF.tmp");
+}
+
+}  // namespace
+}  // namespace vellumor::platform
