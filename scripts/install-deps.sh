@@ -5,10 +5,13 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgs-dev ghostscript
-  qt6-base-dev libcurl4-openssl-dev libcups2-dev
+  qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins libcurl4-openssl-dev libcups2-dev
+  xvfb xauth xdotool libxcb1-dev
   libgtest-dev libgmock-dev
   libqpdf-dev qpdf poppler-utils
   enscript groff
+  cups cups-client cups-filters
+  clang libclang-rt-14-dev
 )
 
 missing=()

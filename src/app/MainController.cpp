@@ -1,5 +1,7 @@
 #include "app/MainController.h"
 
+#include <algorithm>
+
 #include "convert/JobIntake.h"
 #include "convert/OutputNaming.h"
 #include "convert/SetupCommands.h"
@@ -7,6 +9,29 @@
 #include "settings/RegistryStore.h"
 
 namespace vellumor::app {
+
+namespace {
+
+// Only an entry that reached the length limit can have been cut. It is whole when it ended
+// there anyway: on its separating space or its closing quote, outside quotes.
+bool EntryWasCut(const ArgumentTable& arguments, const std::string& entry) {
+  if (!arguments.entriesCut || entry.size() < ArgumentTable::kMaxEntryLength) {
+    return false;
+  }
+  const auto quotes = std::count(entry.begin(), entry.end(), '"');
+  return quotes % 2 != 0 || (entry.back() != ' ' && entry.back() != '"');
+}
+
+}  // namespace
+
+std::vector<printer::FileArgument> FileArguments(const ArgumentTable& arguments, int firstFileIndex) {
+  std::vector<printer::FileArgument> files;
+  for (int index = std::max(firstFileIndex, 1); index < arguments.Count(); ++index) {
+    const std::string& entry = arguments.entries[static_cast<std::size_t>(index)];
+    files.push_back({CleanEntry(entry), EntryWasCut(arguments, entry)});
+  }
+  return files;
+}
 
 MainController::MainController(const convert::Services& services, ArgumentTable arguments,
                                std::filesystem::path homeFolder)
@@ -61,6 +86,13 @@ void MainController::Cancel() {
 
 void MainController::RemoveTemporaryFiles() {
   convert::RemoveTemporaryFiles(state_);
+}
+
+int MainController::PrintFiles(int firstFileIndex, printer::PrinterSystem& printers, printer::PrintFilesPacing pacing) {
+  printer::PrintFilesMode mode{printers, services_.ui, std::move(pacing)};
+  const printer::PrintFilesReport report =
+      mode.Run(FileArguments(arguments_, firstFileIndex), arguments_.entriesDropped);
+  return report.notPrinted == 0 ? kExitSuccess : kExitNotWritten;
 }
 
 }  // namespace vellumor::app

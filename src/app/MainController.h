@@ -6,11 +6,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/ArgumentTable.h"
 #include "convert/Conversion.h"
 #include "convert/MainWindowState.h"
 #include "convert/Services.h"
+#include "printer/PrintFilesMode.h"
+#include "printer/PrinterSystem.h"
 
 namespace vellumor::app {
 
@@ -47,6 +50,11 @@ class MainController final {
   // Removes everything this process left in the temporary folder.
   void RemoveTemporaryFiles();
 
+  // Print-files mode, after Initialise found file arguments from `firstFileIndex` on: prints
+  // them through the product's printer. The exit status: kExitSuccess when every file was
+  // handed to the printer, kExitNotWritten when one was not (each such file is reported).
+  int PrintFiles(int firstFileIndex, printer::PrinterSystem& printers, printer::PrintFilesPacing pacing);
+
   convert::MainWindowState& State() { return state_; }
   const ArgumentTable& Arguments() const { return arguments_; }
 
@@ -60,5 +68,9 @@ class MainController final {
   std::filesystem::path homeFolder_;
   convert::MainWindowState state_;
 };
+
+// The entries from `firstFileIndex` on as print-files mode takes them: quotes removed, blanks
+// trimmed, and an entry the command-line limit cut short marked as such.
+std::vector<printer::FileArgument> FileArguments(const ArgumentTable& arguments, int firstFileIndex);
 
 }  // namespace vellumor::app

@@ -8,7 +8,7 @@
 
 namespace vellumor::app {
 
-class UnattendedInteraction final : public platform::UserInteraction {
+class UnattendedInteraction final : public platform::QuietInteraction {
  public:
   explicit UnattendedInteraction(std::FILE* out = stderr) : out_{out} {}
 
@@ -19,14 +19,6 @@ class UnattendedInteraction final : public platform::UserInteraction {
   std::optional<std::string> ChooseFolder(std::string_view title, std::string_view prompt,
                                           std::string_view startFolder) override;
   int ShowCompletion(std::string_view fileLine) override;
-
-  void SetProgressBarVisible(bool) override {}
-  void SetProgressBarPosition(int) override {}
-  void CreateProgressWindow() override {}
-  bool ProgressWindowExists() const override { return false; }
-  void SetProgressWindowLines(std::string_view, std::string_view) override {}
-  void DestroyProgressWindow() override {}
-  void PumpMessages() override {}
 
  private:
   void Line(std::string_view text);

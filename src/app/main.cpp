@@ -16,6 +16,7 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/TempFolder.h"
+#include "printer/PrinterSystem.h"
 
 namespace {
 
@@ -31,10 +32,8 @@ int FinishUnattended(const app::StartOutcome& outcome, app::MainController& cont
         std::printf("%s\n", outcome.conversion->pdf.c_str());
       }
       return outcome.exitCode;
-    case app::StartMode::PrintFiles:
-      ui.ShowMessage("printing files needs the Vellumor printer, which this build does not support yet",
-                     platform::MessageStyle::Application);
-      return app::kExitNotWritten;
+    case app::StartMode::PrintFiles:  // finished before the windows would run
+      return outcome.exitCode;
     case app::StartMode::WaitForUser:
       break;
   }
@@ -85,6 +84,13 @@ int main(int argc, char** argv) {
   app::MainController controller{services, app::SplitCommandLine(app::CommandLineFromArguments(argc, argv)),
                                  platform::HomeFolder()};
   const app::StartOutcome outcome = controller.Initialise(STDIN_FILENO);
+  if (outcome.mode == app::StartMode::PrintFiles) {
+    // The main window is never shown in this mode; the windows only serve its messages.
+    const std::unique_ptr<printer::PrinterSystem> printers = printer::MakeCupsPrinterSystem();
+    const int status = controller.PrintFiles(outcome.firstFileIndex, *printers, printer::RealTimePacing());
+    controller.RemoveTemporaryFiles();
+    return status;
+  }
   const int status = frontEnd ? frontEnd->Run(controller, outcome) : FinishUnattended(outcome, controller, unattended);
   controller.RemoveTemporaryFiles();
   return status;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +48,28 @@ bool RenameNoReplace(const fs::path& from, const fs::path& to) {
   ::unlink(from.c_str());
   return true;
 }
+
+// Two jobs appending to the same PDF at the same moment would each move the old file aside and
+// one job's pages would be lost; the output folder is locked for the whole append.
+class FolderLock final {
+ public:
+  explicit FolderLock(const fs::path& folder) : fd_{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)} {
+    if (fd_ >= 0) {
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 // Moves the existing PDF to "<output>_append.pdf", or to the first free "<output>_appendN.pdf"
 // when a file of that name is left over from an earlier run (merging it would lose the PDF).
@@ -173,6 +196,10 @@ ConversionOutcome RunConversion(MainWindowState& state, const Services& services
   const fs::path output = fs::absolute(resolved->path);
 
   const bool append = s.AdvAppend == settings::entries::kAppendToExisting;
+  std::optional<FolderLock> appendLock;
+  if (append) {
+    appendLock.emplace(output.parent_path());
+  }
   std::optional<fs::path> appendSource;
   if (append && CanOpenForReading(output)) {
     appendSource = MoveAsideForAppend(output);

@@ -61,13 +61,65 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 }
 
 enum class CopyResult { Copied, NoData, Failed };
+enum class KernelCopy { Done, Failed, Unsupported };
+
+// Moves the rest of the input to the output inside the kernel: copy_file_range when the job comes
+// from a file, splice when it comes through a pipe, as from a printer port.
+KernelCopy CopyInKernel(int input, int output) {
+  constexpr std::size_t kStep = 1 << 30;
+  bool first = true;
+  for (;;) {
+    ssize_t moved = ::copy_file_range(input, nullptr, output, nullptr, kStep, 0);
+    if (moved < 0 && first &&
+        (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) {
+      break;  // not a file: try splice below
+    }
+    if (moved < 0 && errno == EINTR) {
+      continue;
+    }
+    if (moved < 0) {
+      return KernelCopy::Failed;
+    }
+    if (moved == 0) {
+      return KernelCopy::Done;
+    }
+    first = false;
+  }
+  first = true;
+  for (;;) {
+    const ssize_t moved = ::splice(input, nullptr, output, nullptr, 1 << 20, SPLICE_F_MOVE);
+    if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
+      return KernelCopy::Unsupported;
+    }
+    if (moved < 0 && errno == EINTR) {
+      continue;
+    }
+    if (moved < 0) {
+      return KernelCopy::Failed;
+    }
+    if (moved == 0) {
+      return KernelCopy::Done;
+    }
+    first = false;
+  }
+}
 
 // Copies everything from `input` to `output`, keeping the first bytes for the title search.
 CopyResult CopyJob(int input, int output, std::string& head) {
   std::vector<char> buffer(kCopyChunk);
   bool first = true;
+  bool kernelTried = false;
   for (;;) {
-    const ssize_t got = ReadSome(input, buffer.data(), buffer.size());
+    if (head.size() >= kTitleHeaderBytes && !kernelTried) {
+      kernelTried = true;
+      const KernelCopy kernel = CopyInKernel(input, output);
+      if (kernel != KernelCopy::Unsupported) {
+        return kernel == KernelCopy::Done ? CopyResult::Copied : CopyResult::Failed;
+      }
+    }
+    // Short reads while the head fills keep the title search to what the job's start holds.
+    const std::size_t want = head.size() < kTitleHeaderBytes ? kTitleHeaderBytes - head.size() : buffer.size();
+    const ssize_t got = ReadSome(input, buffer.data(), want);
     if (got < 0) {
       return first ? CopyResult::NoData : CopyResult::Failed;
     }
@@ -76,7 +128,7 @@ CopyResult CopyJob(int input, int output, std::string& head) {
     }
     first = false;
     if (head.size() < kTitleHeaderBytes) {
-      head.append(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(got), kTitleHeaderBytes - head.size()));
+      head.append(buffer.data(), static_cast<std::size_t>(got));
     }
     if (!WriteAll(output, buffer.data(), static_cast<std::size_t>(got))) {
       return CopyResult::Failed;

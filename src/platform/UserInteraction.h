@@ -61,4 +61,25 @@ class UserInteraction {
   virtual void PumpMessages() = 0;
 };
 
+// Nobody is there to answer: messages go nowhere, questions are answered No, dialogs count as
+// cancelled and there is no progress display. The base of the unattended mode and of stand-ins.
+class QuietInteraction : public UserInteraction {
+ public:
+  void ShowMessage(std::string_view, MessageStyle) override {}
+  bool AskYesNo(std::string_view) override { return false; }
+  std::optional<std::string> ChooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> ChooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> ChooseFolder(std::string_view, std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  int ShowCompletion(std::string_view) override { return kCompletionNo; }
+  void SetProgressBarVisible(bool) override {}
+  void SetProgressBarPosition(int) override {}
+  void CreateProgressWindow() override {}
+  bool ProgressWindowExists() const override { return false; }
+  void SetProgressWindowLines(std::string_view, std::string_view) override {}
+  void DestroyProgressWindow() override {}
+  void PumpMessages() override {}
+};
+
 }  // namespace vellumor::platform

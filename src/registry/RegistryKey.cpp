@@ -50,7 +50,7 @@ bool RegistryKey::Open(std::string_view keyPath, platform::RegistryRoot root) {
   return true;
 }
 
-bool RegistryKey::QueryInfo(std::string_view name, std::uint32_t& byteSize, std::uint32_t& type) {
+bool RegistryKey::CanUseValue(std::string_view name) {
   if (name.empty()) {
     lastError_ = win_error::kBadArguments;
     return false;
@@ -59,9 +59,20 @@ bool RegistryKey::QueryInfo(std::string_view name, std::uint32_t& byteSize, std:
     lastError_ = win_error::kInvalidHandle;
     return false;
   }
-  platform::RegistryValue value;
+  return true;
+}
+
+bool RegistryKey::ReadValue(std::string_view name, platform::RegistryValue& value) {
+  if (!CanUseValue(name)) {
+    return false;
+  }
   lastError_ = registry_->QueryValue(root_, keyPath_, name, value);
-  if (lastError_ != win_error::kSuccess) {
+  return lastError_ == win_error::kSuccess;
+}
+
+bool RegistryKey::QueryInfo(std::string_view name, std::uint32_t& byteSize, std::uint32_t& type) {
+  platform::RegistryValue value;
+  if (!ReadValue(name, value)) {
     return false;
   }
   byteSize = static_cast<std::uint32_t>(value.data.size());
@@ -70,17 +81,8 @@ bool RegistryKey::QueryInfo(std::string_view name, std::uint32_t& byteSize, std:
 }
 
 bool RegistryKey::QueryText(std::string_view name, std::string& destination, std::uint32_t& byteSize) {
-  if (name.empty()) {
-    lastError_ = win_error::kBadArguments;
-    return false;
-  }
-  if (!open_) {
-    lastError_ = win_error::kInvalidHandle;
-    return false;
-  }
   platform::RegistryValue value;
-  lastError_ = registry_->QueryValue(root_, keyPath_, name, value);
-  if (lastError_ != win_error::kSuccess) {
+  if (!ReadValue(name, value)) {
     return false;
   }
   // The value is read into a scratch area one byte larger than the caller's size; data that
@@ -98,12 +100,7 @@ bool RegistryKey::QueryText(std::string_view name, std::string& destination, std
 }
 
 bool RegistryKey::DeleteValue(std::string_view name) {
-  if (name.empty()) {
-    lastError_ = win_error::kBadArguments;
-    return false;
-  }
-  if (!open_) {
-    lastError_ = win_error::kInvalidHandle;
+  if (!CanUseValue(name)) {
     return false;
   }
   lastError_ = registry_->DeleteValue(root_, keyPath_, name);

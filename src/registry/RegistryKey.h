@@ -36,6 +36,10 @@ class RegistryKey final {
                           std::string_view name);
 
  private:
+  // The checks every value operation starts with: a name and an open key.
+  bool CanUseValue(std::string_view name);
+  bool ReadValue(std::string_view name, platform::RegistryValue& value);
+
   platform::Registry* registry_;
   platform::RegistryRoot root_{platform::RegistryRoot::LocalMachine};
   std::string keyPath_;

@@ -60,6 +60,21 @@ TEST_F(JobIntakeTest, CopiesEveryByteOfTheJob) {
   EXPECT_EQ(state.OutputFileName, "Binary.pdf");
 }
 
+TEST_F(JobIntakeTest, CopiesAJobGivenAsAFile) {
+  std::string job = "%!PS-Adobe-3.0\n%%Title: From a file\n";
+  for (int i = 0; i < 200000; ++i) {
+    job += static_cast<char>(i * 7 % 256);
+  }
+  const std::filesystem::path source = dir / "job.ps";
+  test::WriteFileBytes(source, job);
+  const int fd = open(source.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  ReceivePrintJob(state, *services, fd);
+  close(fd);
+  EXPECT_EQ(test::ReadFileBytes(state.JobFilePath), job);
+  EXPECT_EQ(state.OutputFileName, "From a file.pdf");
+}
+
 TEST_F(JobIntakeTest, EmptyInputIsSettingsMode) {
   Receive("");
   EXPECT_TRUE(state.NoJobData);

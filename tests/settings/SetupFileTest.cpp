@@ -22,7 +22,7 @@ using test::WriteFileBytes;
 using namespace std::string_view_literals;
 
 // Records the messages shown; nothing else is expected of the interface here.
-class RecordingUi final : public platform::UserInteraction {
+class RecordingUi final : public platform::QuietInteraction {
  public:
   struct Message {
     std::string text;
@@ -32,20 +32,6 @@ class RecordingUi final : public platform::UserInteraction {
   void ShowMessage(std::string_view text, platform::MessageStyle style) override {
     messages.push_back({std::string{text}, style});
   }
-  bool AskYesNo(std::string_view) override { return false; }
-  std::optional<std::string> ChooseSaveFile(const platform::FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> ChooseOpenFile(const platform::FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> ChooseFolder(std::string_view, std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  int ShowCompletion(std::string_view) override { return platform::kCompletionNo; }
-  void SetProgressBarVisible(bool) override {}
-  void SetProgressBarPosition(int) override {}
-  void CreateProgressWindow() override {}
-  bool ProgressWindowExists() const override { return false; }
-  void SetProgressWindowLines(std::string_view, std::string_view) override {}
-  void DestroyProgressWindow() override {}
-  void PumpMessages() override {}
 
   std::vector<Message> messages;
 };

@@ -1,0 +1,88 @@
+// vellumor backend: the port of the Vellumor printer. The scheduler runs it once per job, as
+// root; it converts the job by starting the vellumor program as the user who printed it, with
+// the job's PostScript on standard input, and reports the job done only when the PDF was written.
+//
+//   vellumor                                       the device line, for `lpinfo -v`
+//   vellumor job-id user title copies options [file]
+
+#include <cups/backend.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "port/JobRun.h"
+#include "port/JobUser.h"
+#include "port/ProgramChoice.h"
+#include "printer/ProductPrinter.h"
+
+namespace {
+
+using namespace vellumor;
+
+int Fail(const std::string& reason) {
+  // The scheduler logs "ERROR:" lines and shows the last one as the printer's state message.
+  std::fprintf(stderr, "ERROR: %s\n", reason.c_str());
+  return CUPS_BACKEND_FAILED;
+}
+
+std::filesystem::path OwnPath(const char* fallback) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path{fallback} : path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 1) {
+    // One file is written per job, so the device is of the "file" class.
+    std::printf("file %s \"%s\" \"%s (PDF files)\"\n", std::string{printer::ProductPortName}.c_str(),
+                std::string{printer::ProductPrinterName}.c_str(), std::string{printer::ProductPrinterName}.c_str());
+    return CUPS_BACKEND_OK;
+  }
+  if (argc < 6 || argc > 7) {
+    std::fprintf(stderr, "Usage: %s job-id user title copies options [file]\n", argv[0]);
+    return CUPS_BACKEND_FAILED;
+  }
+  if (::geteuid() != 0) {
+    return Fail(
+        "the vellumor backend must run as root to convert as the printing user (install it owned by root, "
+        "mode 0700)");
+  }
+
+  std::string error;
+  const std::optional<port::JobUser> user = port::LookUpJobUser(argv[2], error);
+  if (!user) {
+    return Fail(error);
+  }
+  const port::ProgramChoice choice = port::ChooseProgram(OwnPath(argv[0]), port::InstalledProgram());
+  if (!choice.error.empty()) {
+    return Fail(choice.error);
+  }
+
+  // The spool file is readable by root only: it is opened here and handed over open.
+  int input = STDIN_FILENO;
+  if (argc == 7) {
+    input = ::open(argv[6], O_RDONLY | O_CLOEXEC);
+    if (input < 0) {
+      return Fail(std::string{"cannot open the job file "} + argv[6]);
+    }
+  }
+  // One PDF per job, whatever the number of copies: copies of a PDF are made by printing it.
+  const port::JobRequest request{*user, choice.program, argv[3], input};
+  const std::optional<int> status = port::RunJob(request, error);
+  if (input != STDIN_FILENO) {
+    ::close(input);
+  }
+  if (!status) {
+    return Fail("job " + std::string{argv[1]} + " for " + user->name + ": " + error);
+  }
+  if (*status != 0) {
+    return Fail("job " + std::string{argv[1]} + " for " + user->name + ": " + choice.program.string() +
+                " ended with status " + std::to_string(*status) + "; no PDF was written");
+  }
+  return CUPS_BACKEND_OK;
+}

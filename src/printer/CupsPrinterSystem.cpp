@@ -1,0 +1,157 @@
+// The printing system on libcups. Every call opens what it needs and frees it before returning;
+// nothing is cached, because other programs change printers and defaults while this one runs.
+
+#include <cups/cups.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+
+#include "printer/PrinterSystem.h"
+
+namespace vellumor::printer {
+namespace {
+
+// The destinations libcups knows, freed with the object.
+class DestinationList final {
+ public:
+  DestinationList() : count_{cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_)} {}
+  ~DestinationList() { cupsFreeDests(count_, dests_); }
+  DestinationList(const DestinationList&) = delete;
+  DestinationList& operator=(const DestinationList&) = delete;
+
+  cups_dest_t* Find(std::string_view name) { return cupsGetDest(std::string{name}.c_str(), nullptr, count_, dests_); }
+  void ClearDefaults() {
+    for (int i = 0; i < count_; ++i) {
+      dests_[i].is_default = 0;
+    }
+  }
+  // Writes the user's lpoptions file; the defaults marked here become the user's default.
+  bool Save() { return cupsSetDests2(CUPS_HTTP_DEFAULT, count_, dests_) == 0; }
+  bool Empty() const { return count_ == 0; }
+
+ private:
+  cups_dest_t* dests_{nullptr};
+  int count_;
+};
+
+std::string LastError(std::string_view fallback) {
+  const char* text = cupsLastErrorString();
+  return text != nullptr && *text != '\0' ? std::string{text} : std::string{fallback};
+}
+
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string{value} : std::string{};
+}
+
+// The name on the first "Default" line of an lpoptions file ("Default name[/instance] ...").
+std::string DefaultInOptionsFile(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    constexpr std::string_view kKeyword = "default";
+    if (line.size() <= kKeyword.size() || (line[kKeyword.size()] != ' ' && line[kKeyword.size()] != '\t')) {
+      continue;
+    }
+    bool matches = true;
+    for (std::size_t i = 0; i < kKeyword.size(); ++i) {
+      matches = matches && std::tolower(static_cast<unsigned char>(line[i])) == kKeyword[i];
+    }
+    if (!matches) {
+      continue;
+    }
+    const std::size_t begin = line.find_first_not_of(" \t", kKeyword.size());
+    if (begin == std::string::npos) {
+      continue;
+    }
+    return line.substr(begin, line.find_first_of(" \t/", begin) - begin);
+  }
+  return "";
+}
+
+// The name a default printer is given by, in the order libcups consults them: the LPDEST and
+// PRINTER variables, the user's lpoptions, the system's lpoptions. Used only to tell "a default
+// that cannot be read" from "no default" once libcups found none.
+std::string ConfiguredDefaultName() {
+  if (std::string name = Variable("LPDEST"); !name.empty()) {
+    return name;
+  }
+  if (std::string name = Variable("PRINTER"); !name.empty() && name != "lp") {
+    return name;
+  }
+  if (std::string home = Variable("HOME"); !home.empty()) {
+    if (std::string name = DefaultInOptionsFile(std::filesystem::path{home} / ".cups/lpoptions"); !name.empty()) {
+      return name;
+    }
+  }
+  std::string serverRoot = Variable("CUPS_SERVERROOT");
+  return DefaultInOptionsFile(std::filesystem::path{serverRoot.empty() ? "/etc/cups" : serverRoot} / "lpoptions");
+}
+
+class CupsPrinterSystem final : public PrinterSystem {
+ public:
+  DefaultDestination Default() override {
+    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+      DefaultDestination found{DefaultDestination::State::Found, dest->name};
+      cupsFreeDests(1, dest);
+      return found;
+    }
+    if (std::string named = ConfiguredDefaultName(); !named.empty()) {
+      return {DefaultDestination::State::Unreadable, named};
+    }
+    return {};
+  }
+
+  std::optional<std::string> DeviceUri(std::string_view printer) override {
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, std::string{printer}.c_str(), nullptr);
+    if (dest == nullptr) {
+      return std::nullopt;
+    }
+    std::optional<std::string> uri;
+    if (const char* value = cupsGetOption("device-uri", dest->num_options, dest->options)) {
+      uri = value;
+    }
+    cupsFreeDests(1, dest);
+    return uri;
+  }
+
+  PrinterResult SetUserDefault(std::string_view printer) override {
+    DestinationList dests;
+    cups_dest_t* dest = dests.Find(printer);
+    if (dest == nullptr) {
+      return {dests.Empty() ? LastError("no printers") : "no printer is named \"" + std::string{printer} + "\""};
+    }
+    dests.ClearDefaults();
+    dest->is_default = 1;
+    return {dests.Save() ? "" : LastError("the printer options could not be saved")};
+  }
+
+  PrinterResult ClearUserDefault() override {
+    DestinationList dests;
+    // Saving an empty list would wipe the user's options for every printer.
+    if (dests.Empty()) {
+      return {LastError("no printers")};
+    }
+    dests.ClearDefaults();
+    return {dests.Save() ? "" : LastError("the printer options could not be saved")};
+  }
+
+  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file,
+                          std::string_view title) override {
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, std::string{printer}.c_str(), file.c_str(),
+                                   std::string{title}.c_str(), 0, nullptr);
+    if (job <= 0) {
+      return {LastError("the print request failed")};
+    }
+    return {"", job};
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<PrinterSystem> MakeCupsPrinterSystem() {
+  return std::make_unique<CupsPrinterSystem>();
+}
+
+}  // namespace vellumor::printer

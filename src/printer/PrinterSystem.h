@@ -1,0 +1,51 @@
+#pragma once
+// The printing system as this program uses it: the user's default printer, a printer's device
+// (its "port"), and queueing a file. Implemented on libcups; the server is the one libcups
+// finds (CUPS_SERVER, client.conf, the local scheduler).
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vellumor::printer {
+
+struct DefaultDestination {
+  enum class State {
+    None,        // no default printer anywhere
+    Unreadable,  // a default is named (environment, lpoptions) but cannot be queried
+    Found,
+  };
+  State state{State::None};
+  std::string name;  // the printer's full name (Found), or the name given for it (Unreadable)
+};
+
+// The outcome of a change or a print request: `error` is empty on success.
+struct PrinterResult {
+  std::string error;
+  int jobId{0};  // PrintFile: the job the server made
+
+  bool Ok() const { return error.empty(); }
+};
+
+class PrinterSystem {
+ public:
+  virtual ~PrinterSystem() = default;
+
+  virtual DefaultDestination Default() = 0;
+  // The printer's device URI; nothing when the printer cannot be queried.
+  virtual std::optional<std::string> DeviceUri(std::string_view printer) = 0;
+  // Makes `printer` the user's default (~/.cups/lpoptions). Fails for a printer the server
+  // does not know.
+  virtual PrinterResult SetUserDefault(std::string_view printer) = 0;
+  // Takes the user's own default away, so that the server's default (or none) applies again.
+  virtual PrinterResult ClearUserDefault() = 0;
+  // Queues `file` on `printer` with `title` as the job's name.
+  virtual PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file,
+                                  std::string_view title) = 0;
+};
+
+std::unique_ptr<PrinterSystem> MakeCupsPrinterSystem();
+
+}  // namespace vellumor::printer

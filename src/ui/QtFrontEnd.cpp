@@ -1,0 +1,52 @@
+#include "ui/QtFrontEnd.h"
+
+#include <QTimer>
+
+#include "platform/Environment.h"
+
+namespace vellumor::ui {
+
+QtFrontEnd::QtFrontEnd(int argc, char** argv)
+    : argc_{argc},
+      application_{std::make_unique<QApplication>(argc_, argv)},
+      clock_{platform::MakeSystemClock()},
+      shell_{platform::MakeDesktopShell()} {
+  QApplication::setApplicationName(QLatin1String(kApplicationName));
+  // Dialogs closing must not end the program; the main window's end does.
+  QApplication::setQuitOnLastWindowClosed(false);
+  window_ = std::make_unique<MainWindow>(interaction_, *clock_, *shell_);
+  interaction_.SetMainWindow(window_.get());
+  updater_.Load(platform::ProgramFolder(), interaction_);
+}
+
+QtFrontEnd::~QtFrontEnd() {
+  interaction_.DestroyProgressWindow();
+  interaction_.SetMainWindow(nullptr);
+  window_.reset();
+}
+
+int QtFrontEnd::Run(app::MainController& controller, const app::StartOutcome& outcome) {
+  window_->Bind(controller);
+  switch (outcome.mode) {
+    case app::StartMode::Finished:
+    case app::StartMode::PrintFiles:
+      return outcome.exitCode;
+    case app::StartMode::WaitForUser:
+      break;
+  }
+  // After an automatic conversion whose completion window asked for the settings, the window
+  // stays open without a check for updates.
+  if (!outcome.conversion && updater_.Callable()) {
+    updater_.CallUpdate(app::DefaultUpdateArguments());
+  }
+  // exec() shows the window as a modal one; showing it before would leave its modality unset
+  // and let the window system's close request go astray.
+  QTimer::singleShot(0, window_.get(), [window = window_.get()] {
+    window->raise();
+    window->activateWindow();
+  });
+  window_->exec();
+  return app::kExitSuccess;
+}
+
+}  // namespace vellumor::ui

@@ -1,0 +1,28 @@
+#pragma once
+// What one check uses from outside: the clock, the registry, the network and the names that end
+// the offer lines. Injected so that tests fix the time, the registry folder and the server.
+
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/Registry.h"
+#include "updater/ConnectionState.h"
+#include "updater/HttpTransport.h"
+
+namespace vellumor::updater {
+
+// Where an offer says the new version was found: the maker's web host and the portal's domain.
+struct OfferHosts {
+  std::string makerHostName;
+  std::string portalDomainName;
+};
+
+struct CheckServices {
+  const platform::Clock& clock;
+  platform::Registry& registry;
+  HttpTransport& transport;
+  ConnectionStateQuery connectionState;
+  OfferHosts hosts;
+};
+
+}  // namespace vellumor::updater

@@ -1,0 +1,129 @@
+// The default printer and printer ports on libcups, against a scheduler of the test's own: the
+// test process is the user here, with a home of its own for its lpoptions file.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "printer/DefaultPrinter.h"
+#include "printer/ProductPrinter.h"
+#include "printer/support/PrivateCups.h"
+#include "support/TempDir.h"
+
+namespace vellumor::printer {
+namespace {
+
+using test::PrivateCups;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+class CupsPrinterSystemTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    home_ = new test::TempDir;
+    cups_ = PrivateCups::Start(startError_).release();
+    if (cups_ != nullptr) {
+      // libcups reads these once per thread, at its first call.
+      ::setenv("CUPS_SERVER", cups_->Server().c_str(), 1);
+      ::setenv("HOME", home_->Path().c_str(), 1);
+      ::unsetenv("LPDEST");
+      ::unsetenv("PRINTER");
+      cups_->AddPlainPrinter("Office");
+    }
+  }
+  static void TearDownTestSuite() {
+    delete cups_;
+    cups_ = nullptr;
+    delete home_;
+  }
+
+  void SetUp() override {
+    if (cups_ == nullptr) {
+      GTEST_SKIP() << "no CUPS scheduler can be started here: " << startError_;
+    }
+    std::filesystem::remove_all(home_->Path() / ".cups");
+    printers_ = MakeCupsPrinterSystem();
+  }
+  void TearDown() override { ::unsetenv("LPDEST"); }
+
+  static std::string Lpoptions() { return test::ReadFileBytes(home_->Path() / ".cups/lpoptions"); }
+
+  static inline test::TempDir* home_{nullptr};
+  static inline PrivateCups* cups_{nullptr};
+  static inline std::string startError_;
+  std::unique_ptr<PrinterSystem> printers_;
+};
+
+TEST_F(CupsPrinterSystemTest, DefaultPrinterAndItsPort) {
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
+  EXPECT_EQ(GetPrinterPortName(*printers_, ""), "");
+
+  // The user's own options for a printer survive changes of the default.
+  cups_->Run({"lpoptions", "-p", "Office", "-o", "sides=two-sided-long-edge"});
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+  EXPECT_EQ(GetPrinterPortName(*printers_, "Office"), "file:///dev/null");
+  EXPECT_THAT(Lpoptions(), HasSubstr("Default Office"));
+  EXPECT_THAT(Lpoptions(), HasSubstr("sides=two-sided-long-edge"));
+
+  ASSERT_TRUE(printers_->ClearUserDefault().Ok());
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
+  EXPECT_THAT(Lpoptions(), Not(HasSubstr("Default")));
+  EXPECT_THAT(Lpoptions(), HasSubstr("sides=two-sided-long-edge"));
+}
+
+TEST_F(CupsPrinterSystemTest, LongNamesAreKeptWhole) {
+  const std::string name = "Second_floor_colour_laser_next_to_the_kitchen";
+  cups_->AddPlainPrinter(name);
+  ASSERT_EQ(SetDefaultPrinter(*printers_, name), 0);
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), name);
+  EXPECT_EQ(GetPrinterPortName(*printers_, GetDefaultPrinterName(*printers_)), "file:///dev/null");
+  cups_->Run({"lpadmin", "-x", name});
+}
+
+TEST_F(CupsPrinterSystemTest, UnknownPrinterChangesNothing) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  EXPECT_EQ(SetDefaultPrinter(*printers_, "Nowhere"), 1);
+  EXPECT_EQ(SetDefaultPrinter(*printers_, ""), 1);
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+  EXPECT_EQ(GetPrinterPortName(*printers_, "Nowhere"), "");
+}
+
+TEST_F(CupsPrinterSystemTest, DefaultNamingAMissingPrinterIsNotSet) {
+  cups_->AddPlainPrinter("Temporary");
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Temporary"), 0);
+  cups_->Run({"lpadmin", "-x", "Temporary"});
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), kPrinterNotSet);
+  EXPECT_EQ(GetPrinterPortName(*printers_, "Temporary"), "");
+
+  ASSERT_TRUE(printers_->ClearUserDefault().Ok());
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
+  // A printer chosen in the environment wins over the user's default, also when it is missing.
+  ::setenv("LPDEST", "Gone", 1);
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), kPrinterNotSet);
+  ::setenv("LPDEST", "Office", 1);
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+}
+
+TEST_F(CupsPrinterSystemTest, PrintingQueuesAJobOrSaysWhyNot) {
+  const test::TempDir folder;
+  const std::filesystem::path file = folder / "note.txt";
+  test::WriteFileBytes(file, "A note\n");
+  cups_->AddPlainPrinter("Held");
+  cups_->Run({"cupsdisable", "Held"});
+
+  const PrinterResult queued = printers_->PrintFile("Held", file, "note.txt");
+  ASSERT_TRUE(queued.Ok()) << queued.error;
+  EXPECT_GT(queued.jobId, 0);
+  EXPECT_THAT(cups_->Jobs("Held"), ::testing::ElementsAre("Held-" + std::to_string(queued.jobId)));
+
+  cups_->Run({"cupsreject", "Held"});
+  EXPECT_THAT(printers_->PrintFile("Held", file, "note.txt").error, Not(IsEmpty()));
+  EXPECT_THAT(printers_->PrintFile("Nowhere", file, "note.txt").error, Not(IsEmpty()));
+  cups_->Run({"lpadmin", "-x", "Held"});
+}
+
+}  // namespace
+}  // namespace vellumor::printer

@@ -1,0 +1,212 @@
+// Print-files mode against a scheduler of the test's own, with the product's printer installed
+// by the install script. The queues are stopped, so every request stays visible where it landed;
+// the waits are counted instead of slept.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "printer/DefaultPrinter.h"
+#include "printer/PrintFilesMode.h"
+#include "printer/ProductPrinter.h"
+#include "printer/support/PrivateCups.h"
+#include "support/ScriptedInteraction.h"
+#include "support/TempDir.h"
+
+namespace vellumor::printer {
+namespace {
+
+using test::PrivateCups;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+// Passes everything on, but refuses to change the default once `allowedChanges` were made: the
+// real scheduler cannot be made to fail the restore after the switch worked.
+class ChangeLimitedPrinters final : public PrinterSystem {
+ public:
+  ChangeLimitedPrinters(PrinterSystem& real, int allowedChanges) : real_{real}, allowed_{allowedChanges} {}
+  DefaultDestination Default() override { return real_.Default(); }
+  std::optional<std::string> DeviceUri(std::string_view printer) override { return real_.DeviceUri(printer); }
+  PrinterResult SetUserDefault(std::string_view printer) override {
+    return allowed_-- > 0 ? real_.SetUserDefault(printer) : PrinterResult{"lpoptions is not writable"};
+  }
+  PrinterResult ClearUserDefault() override {
+    return allowed_-- > 0 ? real_.ClearUserDefault() : PrinterResult{"lpoptions is not writable"};
+  }
+  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file,
+                          std::string_view title) override {
+    return real_.PrintFile(printer, file, title);
+  }
+
+ private:
+  PrinterSystem& real_;
+  int allowed_;
+};
+
+class PrintFilesModeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    home_ = new test::TempDir;
+    cups_ = PrivateCups::Start(startError_).release();
+    if (cups_ == nullptr) {
+      return;
+    }
+    ::setenv("CUPS_SERVER", cups_->Server().c_str(), 1);
+    ::setenv("HOME", home_->Path().c_str(), 1);
+    ::unsetenv("LPDEST");
+    ::unsetenv("PRINTER");
+    const test::ProcessResult installed =
+        cups_->InstallProductPrinter(test::SharedProgramCopy(cups_->Folder() / "program", VELLUMOR_BINARY));
+    if (installed.exitCode != 0) {
+      startError_ = "install-printer.sh failed: " + installed.err;
+      delete cups_;
+      cups_ = nullptr;
+      return;
+    }
+    cups_->AddPlainPrinter("Office");
+    cups_->Run(
+        {"lpadmin", "-p", "Archive", "-E", "-v", std::string{ProductPortName}, "-m", "drv:///sample.drv/generic.ppd"});
+    cups_->Run({"cupsdisable", "Vellumor", "Office", "Archive"});
+  }
+  static void TearDownTestSuite() {
+    delete cups_;
+    cups_ = nullptr;
+    delete home_;
+  }
+
+  void SetUp() override {
+    if (cups_ == nullptr) {
+      GTEST_SKIP() << "no CUPS scheduler can be started here: " << startError_;
+    }
+    std::filesystem::remove_all(home_->Path() / ".cups");
+    cups_->Run({"cancel", "-a", "-x"});
+    printers_ = MakeCupsPrinterSystem();
+    for (const char* name : {"first.txt", "second.txt"}) {
+      test::WriteFileBytes(files_ / name, std::string{"The file "} + name + "\n");
+    }
+  }
+  void TearDown() override { ::unsetenv("LPDEST"); }
+
+  PrintFilesReport Run(const std::vector<FileArgument>& files, bool filesLeftOut = false) {
+    return Run(*printers_, files, filesLeftOut);
+  }
+  PrintFilesReport Run(PrinterSystem& printers, const std::vector<FileArgument>& files, bool filesLeftOut = false) {
+    PrintFilesPacing pacing{[this](std::chrono::milliseconds step) {
+      EXPECT_EQ(step.count(), 100);
+      ++steps_;
+    }};
+    return PrintFilesMode{printers, ui_, pacing}.Run(files, filesLeftOut);
+  }
+  FileArgument File(const char* name) const { return {(files_ / name).string(), false}; }
+
+  static inline test::TempDir* home_{nullptr};
+  static inline PrivateCups* cups_{nullptr};
+  static inline std::string startError_;
+  std::unique_ptr<PrinterSystem> printers_;
+  test::ScriptedInteraction ui_;
+  test::TempDir files_;
+  int steps_{0};
+};
+
+TEST_F(PrintFilesModeTest, SwitchesToTheProductPrinterAndBack) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  const PrintFilesReport report = Run({File("first.txt"), File("second.txt")});
+  EXPECT_EQ(report.queued, 2);
+  EXPECT_EQ(report.notPrinted, 0);
+  EXPECT_THAT(cups_->Jobs("Vellumor"), SizeIs(2));
+  EXPECT_THAT(cups_->Jobs("Office"), IsEmpty());
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+  EXPECT_THAT(ui_.messages, IsEmpty());
+  // One second until the switch shows, five for the requests, one before the end; the windows
+  // are served after every 100 ms.
+  EXPECT_EQ(steps_, 70);
+  EXPECT_EQ(ui_.pumps, 70);
+}
+
+TEST_F(PrintFilesModeTest, DefaultOnTheProductPortIsKept) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Archive"), 0);
+  const std::string before = test::ReadFileBytes(home_->Path() / ".cups/lpoptions");
+  const PrintFilesReport report = Run({File("first.txt")});
+  EXPECT_EQ(report.queued, 1);
+  EXPECT_THAT(cups_->Jobs("Archive"), SizeIs(1));
+  EXPECT_THAT(cups_->Jobs("Vellumor"), IsEmpty());
+  EXPECT_EQ(test::ReadFileBytes(home_->Path() / ".cups/lpoptions"), before);
+  EXPECT_EQ(steps_, 60);
+}
+
+TEST_F(PrintFilesModeTest, NoDefaultBeforeLeavesNoDefaultAfter) {
+  ASSERT_EQ(GetDefaultPrinterName(*printers_), "");
+  EXPECT_EQ(Run({File("first.txt")}).queued, 1);
+  EXPECT_THAT(cups_->Jobs("Vellumor"), SizeIs(1));
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
+
+  // A default that names a printer which is gone does not come back as the product's printer.
+  cups_->AddPlainPrinter("Temporary");
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Temporary"), 0);
+  cups_->Run({"lpadmin", "-x", "Temporary"});
+  ASSERT_EQ(GetDefaultPrinterName(*printers_), kPrinterNotSet);
+  EXPECT_EQ(Run({File("second.txt")}).queued, 1);
+  EXPECT_THAT(cups_->Jobs("Vellumor"), SizeIs(2));
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
+}
+
+TEST_F(PrintFilesModeTest, BadArgumentsAreReportedAndTheRestIsPrinted) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  const std::string missing = (files_ / "missing.txt").string();
+  const PrintFilesReport report = Run({{missing, false},
+                                       {"", false},
+                                       File("first.txt"),
+                                       {files_.Path().string(), false},
+                                       {(files_ / "second").string(), true},
+                                       File("second.txt")},
+                                      true);
+  EXPECT_EQ(report.queued, 2);
+  EXPECT_EQ(report.notPrinted, 4);
+  EXPECT_THAT(cups_->Jobs("Vellumor"), SizeIs(2));
+  EXPECT_THAT(ui_.MessageTexts(),
+              ElementsAre("Cannot print \"" + missing + "\": the file does not exist.",
+                          "Cannot print \"" + files_.Path().string() + "\": it is not a file that can be read.",
+                          HasSubstr("too long"), HasSubstr("more files than can be taken")));
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+}
+
+TEST_F(PrintFilesModeTest, RequestsTheServerRefusesAreReported) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  cups_->Run({"cupsreject", "Vellumor"});
+  const PrintFilesReport report = Run({File("first.txt"), File("second.txt")});
+  cups_->Run({"cupsaccept", "Vellumor"});
+  EXPECT_EQ(report.queued, 0);
+  EXPECT_EQ(report.notPrinted, 2);
+  EXPECT_THAT(ui_.messages, SizeIs(2));
+  EXPECT_THAT(cups_->Jobs("Office"), IsEmpty());
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+}
+
+TEST_F(PrintFilesModeTest, WithoutTheProductPrinterNothingGoesElsewhere) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  // The environment keeps another printer the default: the switch never shows.
+  ::setenv("LPDEST", "Office", 1);
+  const PrintFilesReport report = Run({File("first.txt"), {"", false}, File("second.txt")});
+  EXPECT_EQ(report.queued, 0);
+  EXPECT_EQ(report.notPrinted, 2);
+  EXPECT_THAT(cups_->Jobs("Office"), IsEmpty());
+  EXPECT_THAT(cups_->Jobs("Vellumor"), IsEmpty());
+  EXPECT_THAT(ui_.MessageTexts(), ElementsAre(HasSubstr("\"Vellumor\" is not installed")));
+  // Eight seconds of waiting for the switch, then one before the end.
+  EXPECT_EQ(steps_, 90);
+  ::unsetenv("LPDEST");
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+}
+
+TEST_F(PrintFilesModeTest, FailedRestoreIsReported) {
+  ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+  ChangeLimitedPrinters printers{*printers_, 1};
+  EXPECT_EQ(Run(printers, {File("first.txt")}).queued, 1);
+  EXPECT_THAT(ui_.MessageTexts(), ElementsAre("The default printer could not be set back to \"Office\"."));
+}
+
+}  // namespace
+}  // namespace vellumor::printer

@@ -1,0 +1,78 @@
+// The whole system: the printer installed by its script into a scheduler of the test's own, files
+// printed with `lp` by a user, and the PDFs found where that user's settings say.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "printer/support/PrinterWorld.h"
+
+namespace vellumor::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::Pair;
+using ::testing::SizeIs;
+
+class PrintToPdfTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    bool unavailable = false;
+    world_ = PrinterWorld::Make(true, error, unavailable);
+    if (unavailable) {
+      GTEST_SKIP() << error;
+    }
+    ASSERT_NE(world_, nullptr) << error;
+  }
+  void ExpectJobsDone() const { ASSERT_TRUE(world_->cups->WaitForJobs()) << world_->cups->LogTail(); }
+
+  std::unique_ptr<PrinterWorld> world_;
+};
+
+TEST_F(PrintToPdfTest, PrintedFilesBecomeTheUsersPdfs) {
+  EXPECT_THAT(world_->cups->Run({"lpinfo", "-v"}).out, HasSubstr("file vellumor:/\n"));
+  const auto text = world_->TextFile("letter.txt", 3);
+  const auto pdf = world_->PdfFile("slides.pdf", 2);
+  for (const auto& file : {text, pdf}) {
+    const ProcessResult queued = world_->RunAsUser({"lp", "-d", "Vellumor", file.string()});
+    ASSERT_EQ(queued.exitCode, 0) << queued.err;
+  }
+  ExpectJobsDone();
+  EXPECT_THAT(world_->cups->Jobs("Vellumor", true), SizeIs(2)) << world_->cups->LogTail();
+  EXPECT_THAT(world_->Pdfs(), ElementsAre(Pair("letter.pdf", 3), Pair("slides.pdf", 2))) << world_->cups->LogTail();
+
+  struct stat info {};
+  ASSERT_EQ(::stat((world_->user->PdfFolder() / "letter.pdf").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, world_->user->Uid());
+}
+
+TEST_F(PrintToPdfTest, AFailedJobFailsAloneAndSaysWhy) {
+  // Printed as root: refused, and the printer goes on with the next job.
+  const auto text = world_->TextFile("memo.txt", 1);
+  ASSERT_EQ(world_->cups->Run({"lp", "-d", "Vellumor", text.string()}).exitCode, 0);
+  ExpectJobsDone();
+  EXPECT_THAT(world_->Pdfs(), IsEmpty());
+  EXPECT_THAT(world_->cups->Log(), HasSubstr("jobs printed as root are refused"));
+  EXPECT_THAT(world_->cups->Run({"lpstat", "-p", "Vellumor"}).out, HasSubstr("enabled"));
+
+  ASSERT_EQ(world_->RunAsUser({"lp", "-d", "Vellumor", text.string()}).exitCode, 0);
+  ExpectJobsDone();
+  EXPECT_THAT(world_->Pdfs(), ElementsAre(Pair("memo.pdf", 1))) << world_->cups->LogTail();
+}
+
+TEST_F(PrintToPdfTest, TheRemoveScriptTakesThePrinterAway) {
+  ProcessOptions options = world_->cups->Options();
+  options.setEnvironment["CUPS_BACKEND_DIR"] = world_->cups->BackendFolder().string();
+  const ProcessResult removed = RunProcess({std::string{VELLUMOR_SOURCE_DIR} + "/scripts/remove-printer.sh"}, options);
+  ASSERT_EQ(removed.exitCode, 0) << removed.err;
+  EXPECT_NE(world_->cups->Run({"lpstat", "-p", "Vellumor"}).exitCode, 0);
+  EXPECT_THAT(world_->cups->Run({"lpinfo", "-v"}).out, Not(HasSubstr("vellumor")));
+  EXPECT_FALSE(std::filesystem::exists(world_->cups->BackendFolder() / "vellumor.conf"));
+}
+
+}  // namespace
+}  // namespace vellumor::test

@@ -1,0 +1,59 @@
+#include "support/CheckFixture.h"
+
+#include <chrono>
+
+#include "updater/Schedule.h"
+
+namespace vellumor::test {
+
+using platform::RegistryRoot;
+
+CheckFixture::CheckFixture()
+    : registry_{dir_.Path()},
+      transport_{
+          updater::MakeCurlTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}})} {}
+
+void CheckFixture::CreateProductKey() {
+  registry_.CreateKey(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"));
+}
+
+void CheckFixture::SetValue(std::string_view name, std::string_view text) {
+  registry_.SetValue(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"),
+                     platform::RegistryValue{std::string{name}, platform::kRegSz, std::string{text}});
+}
+
+std::string CheckFixture::StoredValue(std::string_view name) const {
+  platform::RegistryValue value;
+  if (registry_.QueryValue(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"), name, value) !=
+      platform::win_error::kSuccess) {
+    return "<missing>";
+  }
+  return value.data;
+}
+
+void CheckFixture::ServeVersions(const std::string& maker, const std::string& portal) {
+  server_.Serve("/index.htm",
+                TestHttpServer::Page("<html><body>" + (maker.empty() ? "" : "Download v" + maker) + "</body></html>"));
+  server_.Serve(
+      "/Vellumor3041587.htm",
+      TestHttpServer::Page("<html><body>" + (portal.empty() ? "" : "<b>Version:</b> " + portal) + "</body></html>"));
+}
+
+updater::UpdateArguments CheckFixture::Arguments() const {
+  return updater::UpdateArguments{
+      "Vellumor", "1.06", "Vellumor", server_.Url("/index.htm"), server_.Url("/Vellumor3041587.htm"), "", 0, 0};
+}
+
+updater::CheckServices CheckFixture::Services() {
+  return updater::CheckServices{clock_, registry_, *transport_, [this] { return connection_; },
+                                updater::OfferHosts{"www.vellumor.example", "downloads.example"}};
+}
+
+updater::CheckOutcome CheckFixture::RunCheck(const updater::UpdateArguments& arguments) {
+  context_ = updater::CheckContext{};
+  context_.arguments = arguments;
+  const updater::CheckServices services = Services();
+  return updater::UpdateCheck{context_, services, view_}.Run();
+}
+
+}  // namespace vellumor::test
