@@ -6,7 +6,7 @@
 
 #include <regex>
 
-#include "support/PdfInspector.h"
+#include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
 namespace vellumor::test {

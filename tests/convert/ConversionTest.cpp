@@ -6,7 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/PdfInspector.h"
+#include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
 
 namespace vellumor::convert {

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "support/PdfInspector.h"
+#include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
 namespace vellumor::test {

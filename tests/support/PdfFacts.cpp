@@ -1,4 +1,4 @@
-#include "support/PdfInspector.h"
+#include "support/PdfFacts.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
