@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/SampleSettings.h"
+
 #include <string>
 #include <vector>
 
@@ -16,19 +18,8 @@ namespace {
 using platform::RegistryRoot;
 using platform::RegistryValue;
 
-// A record in which every field differs from its default.
 Settings Sample() {
-  Settings s{DefaultSettings("/home/ada")};
-  int n{1};
-  for (const FieldInfo& field : RegistryFieldOrder()) {
-    if (field.kind == FieldKind::Text) {
-      s.*field.text = std::string{field.name} + " value " + std::to_string(n);
-    } else {
-      s.*field.number = field.kind == FieldKind::Flag ? 1 - s.*field.number : -1000 - n;
-    }
-    ++n;
-  }
-  return s;
+  return test::SampleSettings();
 }
 
 class RegistryStoreTest : public ::testing::Test {

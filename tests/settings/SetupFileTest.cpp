@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/SampleSettings.h"
+
 #include <filesystem>
 #include <random>
 #include <string>
@@ -36,19 +38,8 @@ class RecordingUi final : public platform::QuietInteraction {
   std::vector<Message> messages;
 };
 
-// A record in which every field differs from its default.
 Settings Sample() {
-  Settings s{DefaultSettings("/home/ada")};
-  int n{1};
-  for (const FieldInfo& field : RegistryFieldOrder()) {
-    if (field.kind == FieldKind::Text) {
-      s.*field.text = std::string{field.name} + " value " + std::to_string(n);
-    } else {
-      s.*field.number = field.kind == FieldKind::Flag ? 1 - s.*field.number : -1000 - n;
-    }
-    ++n;
-  }
-  return s;
+  return test::SampleSettings();
 }
 
 std::vector<std::string> SplitCrLf(const std::string& text) {
