@@ -5,14 +5,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMOR_TESTS=OFF >/dev/null
-cmake --build build --target vellumor
+# Headless needs no windows: the Qt module and the updater are left out of this build.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMOR_TESTS=OFF -DVELLUMOR_WINDOWS=OFF >/dev/null
+cmake --build build-release --target vellumor
 
 # A private home, temporary folder and settings store, so the demo leaves the user's own alone.
-demo="$PWD/build/demo"
+demo="$PWD/build-release/demo"
 rm -rf "$demo"
 mkdir -p "$demo/home/Desktop" "$demo/tmp"
 chmod 700 "$demo/tmp"
 
 env -u DISPLAY -u WAYLAND_DISPLAY HOME="$demo/home" TMPDIR="$demo/tmp" VELLUMOR_REGISTRY="$demo/registry" \
-  build/bin/vellumor < samples/quarterly-report.ps
+  build-release/bin/vellumor < samples/quarterly-report.ps
