@@ -69,52 +69,27 @@ constexpr std::array<FieldInfo, kSettingsFieldCount> kRegistryOrder{{
     NumberField("MonoToPPI", &Settings::MonoToPPI),
 }};
 
+constexpr std::size_t IndexOf(const std::array<FieldInfo, kSettingsFieldCount>& fields, std::string_view name) {
+  std::size_t index = 0;
+  while (fields[index].name != name) {
+    ++index;
+  }
+  return index;
+}
+
 // The line order of a setup file. Files are exchanged with the Windows product, whose writer
-// puts `AdvFixedFilename` before `AdvCheckUpdate` and `SecPermCopy` before `SecAlwaysUse`.
-constexpr std::array<FieldInfo, kSettingsFieldCount> kSetupFileOrder{{
-    TextField("Quality", &Settings::Quality),
-    TextField("SaveAs", &Settings::SaveAs),
-    TextField("AfterCreation", &Settings::AfterCreation),
-    TextField("SaveToPath", &Settings::SaveToPath),
-    FlagField("AdvAskOverwrite", &Settings::AdvAskOverwrite),
-    TextField("AdvAppend", &Settings::AdvAppend),
-    TextField("AdvPrefixFilename", &Settings::AdvPrefixFilename),
-    TextField("AdvPostfixFilename", &Settings::AdvPostfixFilename),
-    FlagField("AdvOpenDefaultPDF", &Settings::AdvOpenDefaultPDF),
-    TextField("AdvOpenWith", &Settings::AdvOpenWith),
-    FlagField("AdvAutoRotatePages", &Settings::AdvAutoRotatePages),
-    TextField("AdvPdfVersion", &Settings::AdvPdfVersion),
-    TextField("AdvPdfResolution", &Settings::AdvPdfResolution),
-    TextField("AdvZoom", &Settings::AdvZoom),
-    FlagField("AdvSheafwrightFilename", &Settings::AdvSheafwrightFilename),
-    TextField("AdvFixedFilename", &Settings::AdvFixedFilename),
-    TextField("AdvCheckUpdate", &Settings::AdvCheckUpdate),
-    FlagField("AdvShowProgress", &Settings::AdvShowProgress),
-    FlagField("AdvShowWindow", &Settings::AdvShowWindow),
-    FlagField("SecPermCopy", &Settings::SecPermCopy),
-    FlagField("SecAlwaysUse", &Settings::SecAlwaysUse),
-    FlagField("SecPermText", &Settings::SecPermText),
-    TextField("SecPermChanges", &Settings::SecPermChanges),
-    TextField("SecPermPrinting", &Settings::SecPermPrinting),
-    TextField("SecOpenPassword", &Settings::SecOpenPassword),
-    TextField("SecPermPassword", &Settings::SecPermPassword),
-    FlagField("DocAlwaysUse", &Settings::DocAlwaysUse),
-    TextField("DocAuthor", &Settings::DocAuthor),
-    TextField("DocKeywords", &Settings::DocKeywords),
-    TextField("DocSubject", &Settings::DocSubject),
-    TextField("DocTitle", &Settings::DocTitle),
-    FlagField("ColorConvert", &Settings::ColorConvert),
-    TextField("ColorDownSample", &Settings::ColorDownSample),
-    TextField("Compression", &Settings::Compression),
-    NumberField("ColorFromPPI", &Settings::ColorFromPPI),
-    NumberField("ColorToPPI", &Settings::ColorToPPI),
-    TextField("GreyDownSample", &Settings::GreyDownSample),
-    TextField("MonoDownSample", &Settings::MonoDownSample),
-    NumberField("GreyFromPPI", &Settings::GreyFromPPI),
-    NumberField("GreyToPPI", &Settings::GreyToPPI),
-    NumberField("MonoFromPPI", &Settings::MonoFromPPI),
-    NumberField("MonoToPPI", &Settings::MonoToPPI),
-}};
+// puts `AdvFixedFilename` before `AdvCheckUpdate` and `SecPermCopy` before `SecAlwaysUse`; the
+// rest follows the registry order.
+constexpr std::array<FieldInfo, kSettingsFieldCount> MakeSetupFileOrder() {
+  std::array<FieldInfo, kSettingsFieldCount> order = kRegistryOrder;
+  const std::size_t checkUpdate = IndexOf(order, "AdvCheckUpdate");
+  const std::size_t fixedName = IndexOf(order, "AdvFixedFilename");
+  std::rotate(order.begin() + checkUpdate, order.begin() + fixedName, order.begin() + fixedName + 1);
+  std::swap(order[IndexOf(order, "SecAlwaysUse")], order[IndexOf(order, "SecPermCopy")]);
+  return order;
+}
+
+constexpr std::array<FieldInfo, kSettingsFieldCount> kSetupFileOrder = MakeSetupFileOrder();
 
 constexpr std::string_view kNoDownsampling = "No downsampling";
 
