@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/ArgumentTable.h"
 #include "app/FrontEnd.h"
@@ -62,7 +63,13 @@ int main(int argc, char** argv) {
   }
   platform::UserInteraction& ui = frontEnd ? frontEnd->Interaction() : unattended;
 
-  std::optional<platform::TempFolder> temp = platform::TempFolder::Open(error);
+  std::vector<std::string> notices;
+  // Removes a folder made for this run alone when main returns.
+  std::optional<platform::TempFolder> temp =
+      platform::TempFolder::Open(platform::TempFolder::DefaultFolder(), error, notices);
+  for (const std::string& notice : notices) {
+    unattended.ShowMessage(notice, platform::MessageStyle::System);  // a line on standard error, never a window
+  }
   if (!temp) {
     ui.ShowMessage(error, platform::MessageStyle::System);
     return app::kExitNothingToDo;

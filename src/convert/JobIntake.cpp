@@ -158,8 +158,12 @@ void ReceivePrintJob(MainWindowState& state, const Services& services, int input
   if (state.JobFilePath.empty()) {
     return;  // "&Create PDF" reports the missing job file
   }
-  FileDescriptor job{::open(state.JobFilePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)};
+  // A new file of our own: whatever already stands at that name (a link planted to make the job
+  // overwrite another file, or a job file someone prepared) is neither written through nor taken
+  // as the job.
+  FileDescriptor job{::open(state.JobFilePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
   if (job.get() < 0) {
+    state.JobFilePath.clear();
     return;
   }
   std::string head;

@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -176,23 +175,13 @@ std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& 
   if (!reservation) {
     return std::nullopt;
   }
+  // Created new and readable by the user alone (the document's title and keywords are the
+  // user's); a cut-off marks file would be broken PostScript and could fail the whole
+  // conversion, so converting without one is the better outcome.
   std::filesystem::path path{reservation->string() + ".mark.txt"};
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    return std::nullopt;
-  }
-  // The document's title and keywords are the user's; keep them from other users before any
-  // byte is written.
-  std::error_code ignored;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::replace, ignored);
-  const std::string text = MarksFileText(settings, producer);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) {
-    // A cut-off marks file would be broken PostScript and could fail the whole conversion;
-    // converting without it is the better outcome.
-    std::filesystem::remove(path, ignored);
+  if (!platform::TempFolder::WriteNewFile(path, MarksFileText(settings, producer))) {
+    std::error_code ignored;
+    std::filesystem::remove(*reservation, ignored);
     return std::nullopt;
   }
   return path;

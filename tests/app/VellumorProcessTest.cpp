@@ -4,8 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <regex>
 
+#include "platform/UnprivilegedRun.h"
+#include "printer/support/PrivateCups.h"
+#include "printer/support/TestUser.h"
 #include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
@@ -176,6 +182,58 @@ TEST_F(VellumorProcessTest, StoredSecuritySettingsProtectThePdf) {
   EXPECT_EQ(facts.revision, 3);
   // Without a permissions password the PDF allows everything once opened.
   EXPECT_EQ(facts.permissions, -4);
+}
+
+TEST(TemporaryFolderProcessTest, AnotherUserCannotSteerTheJobThroughIt) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "another user's files need a second account, made as root";
+  }
+  TempDir world;
+  std::filesystem::permissions(world.Path(), std::filesystem::perms{0755});
+  std::string error;
+  const std::unique_ptr<TestUser> victim = TestUser::Create(world / "home", error);
+  ASSERT_NE(victim, nullptr) << error;
+  const std::filesystem::path program = SharedProgramCopy(world / "program", VELLUMOR_BINARY);
+  const std::filesystem::path thesis = victim->Home() / "thesis.txt";
+  WriteFileBytes(thesis, "the victim's thesis");
+  victim->Own(thesis);
+  const std::filesystem::path shared = world / "shared";
+  std::filesystem::create_directory(shared);
+  std::filesystem::permissions(shared, std::filesystem::perms{01777});
+  const std::filesystem::path taken = "/tmp/vellumor-" + std::to_string(victim->Uid());
+
+  // Another user prepares the shared folder the victim's TMPDIR names: the sibling product's setup
+  // file, naming a program to open every PDF with; a link at every name a job file can take; and
+  // a folder of its own at the victim's default name.
+  const std::string planted = RunUnprivileged([&] {
+    WriteFileBytes(shared / "Sheafwright.vsf",
+                   "AdvFixedFilename;Planted.pdf\r\nAfterCreation;Open PDF\r\n"
+                   "AdvOpenDefaultPDF;0\r\nAdvOpenWith;" +
+                       (shared / "planted.sh").string() + "\r\n");
+    WriteFileBytes(shared / "planted.sh", "#!/bin/sh\ntouch " + (shared / "started").string() + "\n");
+    std::filesystem::permissions(shared / "planted.sh", std::filesystem::perms{0755});
+    LinkEveryReservedName(shared, ".ps", thesis);
+    return ::mkdir(taken.c_str(), 0700) == 0 ? "" : "the default name could not be taken";
+  });
+  ASSERT_EQ(planted, "");
+
+  ProcessOptions options;
+  options.setEnvironment["TMPDIR"] = shared.string();
+  options.stdinText = "%!PS\n%%Title: Mine\nshowpage\n";
+  const ProcessResult run = victim->Run({program.string()}, options);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::regex notices{"vellumor: The temporary folder " + shared.string() +
+                           " from TMPDIR belongs to another user; using (" + taken.string() +
+                           "-[A-Za-z0-9]{6}) instead\\.\n"
+                           "vellumor: The temporary folder " +
+                           taken.string() + " belongs to another user; using \\1 instead\\.\n"};
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(run.err, match, notices)) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(match[1].str())) << "the run's own folder stays behind";
+  EXPECT_THAT(Names(Sandbox::FilesIn(victim->PdfFolder(), ".pdf")), ElementsAre("Mine.pdf"));
+  EXPECT_EQ(ReadFileBytes(thesis), "the victim's thesis");
+  EXPECT_FALSE(std::filesystem::exists(shared / "started"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator{shared}, {}), 0xFFFF + 2);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <thread>
 
+#include "convert/Conversion.h"
 #include "support/PipelineFixture.h"
 
 namespace vellumor::convert {
@@ -129,6 +130,16 @@ TEST_F(JobIntakeTest, SiblingSetupFileIsReadFromTheTemporaryFolder) {
   Receive("%!PS\n%%Title: Own name\n");
   EXPECT_EQ(state.OutputFileName, "Own name.pdf");
   EXPECT_EQ(state.CurrentSetupFile, "Default.vsf");
+}
+
+TEST_F(JobIntakeTest, APlantedLinkIsNeitherWrittenThroughNorTakenAsTheJob) {
+  const std::filesystem::path victim = dir / "victim.ps";
+  test::WriteFileBytes(victim, test::PagesJob(1, "Planted"));
+  test::LinkEveryReservedName(tempPath, ".ps", victim);
+  Receive(test::PagesJob(1, "Mine", "Mine"));
+  EXPECT_EQ(test::ReadFileBytes(victim), test::PagesJob(1, "Planted"));
+  EXPECT_FALSE(JobFileExists(state));
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::NoJobFile);
 }
 
 TEST_F(JobIntakeTest, TemporaryFilesAreRemoved) {

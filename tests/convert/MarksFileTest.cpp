@@ -129,6 +129,25 @@ TEST(MarksFileTest, WriteMarksFileWritesBesideAReservation) {
   EXPECT_NE(*second, *path);
 }
 
+TEST(MarksFileTest, APlantedLinkIsNotWrittenThrough) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir / "tmp");
+  test::WriteFileBytes(dir / "victim", "keep");
+  test::LinkEveryReservedName(dir / "tmp", ".mark.txt", dir / "victim");
+  std::string error;
+  const auto temp = platform::TempFolder::At(dir / "tmp", error);
+  ASSERT_TRUE(temp) << error;
+  EXPECT_FALSE(WriteMarksFile(*temp, Defaults(), kProducer));
+  EXPECT_EQ(test::ReadFileBytes(dir / "victim"), "keep");
+  // The reservation goes too: nothing but the planted links is left.
+  std::size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir / "tmp")) {
+    entries += entry.is_symlink() ? 1 : 0;
+    EXPECT_TRUE(entry.is_symlink()) << entry.path();
+  }
+  EXPECT_EQ(entries, 0xFFFFU);
+}
+
 TEST(MarksFileTest, NothingWhenTheFolderIsGone) {
   std::optional<platform::TempFolder> temp;
   {

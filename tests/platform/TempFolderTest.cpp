@@ -1,6 +1,7 @@
 #include "platform/TempFolder.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -75,19 +76,154 @@ TEST(TempFolderTest, PrivateFolderRefusesWhatOthersCouldTamperWith) {
   EXPECT_TRUE(TempFolder::Private(good, error).has_value()) << error;
 }
 
-TEST(TempFolderTest, OpenUsesTmpdirWhenSet) {
-  test::TempDir temp;
-  const char* old = std::getenv("TMPDIR");
-  const std::optional<std::string> saved = old != nullptr ? std::optional<std::string>{old} : std::nullopt;
+// Sets TMPDIR (or takes it away) for one test and puts the old value back afterwards.
+class TmpdirVariable final {
+ public:
+  TmpdirVariable() {
+    if (const char* old = std::getenv("TMPDIR")) {
+      saved_ = old;
+    }
+  }
+  ~TmpdirVariable() { saved_ ? ::setenv("TMPDIR", saved_->c_str(), 1) : ::unsetenv("TMPDIR"); }
+  void Set(const std::optional<std::string>& value) {
+    value ? ::setenv("TMPDIR", value->c_str(), 1) : ::unsetenv("TMPDIR");
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+// The folder Open chose ("<error>" when none) and its notices, one per line.
+std::string Opened(const std::filesystem::path& defaultFolder) {
   std::string error;
-  ::setenv("TMPDIR", temp.Path().c_str(), 1);
-  const std::optional<TempFolder> folder = TempFolder::Open(error);
-  ASSERT_TRUE(folder.has_value()) << error;
-  EXPECT_EQ(folder->Path(), temp.Path());
-  ::setenv("TMPDIR", (temp / "missing").c_str(), 1);
-  EXPECT_FALSE(TempFolder::Open(error).has_value());
-  EXPECT_NE(error.find("missing"), std::string::npos) << error;
-  saved ? ::setenv("TMPDIR", saved->c_str(), 1) : ::unsetenv("TMPDIR");
+  std::vector<std::string> notices;
+  const std::optional<TempFolder> folder = TempFolder::Open(defaultFolder, error, notices);
+  std::string text = folder ? folder->Path().string() : "<" + error + ">";
+  for (const std::string& notice : notices) {
+    text += "\n" + notice;
+  }
+  return text;
+}
+
+TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
+  test::TempDir temp;
+  TmpdirVariable tmpdir;
+  const std::filesystem::path good = temp / "good";
+  std::filesystem::create_directory(good);
+  std::filesystem::permissions(good, std::filesystem::perms{0700});
+  std::filesystem::create_directory_symlink(good, temp / "link");
+  test::WriteFileBytes(temp / "file", "x");
+  for (const mode_t mode : {0755, 0770, 01777}) {
+    std::filesystem::create_directory(temp / ("open" + std::to_string(mode)));
+    std::filesystem::permissions(temp / ("open" + std::to_string(mode)), std::filesystem::perms{mode});
+  }
+  const std::filesystem::path fallback = temp / "vellumor-1000";
+  const std::string instead = "; using " + fallback.string() + " instead.";
+  const struct {
+    std::string tmpdir;
+    std::string expected;
+  } cases[] = {
+      {good.string(), good.string()},
+      {good.string() + "//", good.string()},
+      {(temp / "link").string(), fallback.string() + "\nThe temporary folder " + (temp / "link").string() +
+                                     " from TMPDIR is a symbolic link" + instead},
+      // A trailing "/" makes the system follow the link; the check still sees it.
+      {(temp / "link/").string(), fallback.string() + "\nThe temporary folder " + (temp / "link").string() +
+                                      " from TMPDIR is a symbolic link" + instead},
+      {(temp / "file").string(), fallback.string() + "\nThe temporary folder " + (temp / "file").string() +
+                                     " from TMPDIR is not a folder" + instead},
+      {(temp / "open493").string(), fallback.string() + "\nThe temporary folder " + (temp / "open493").string() +
+                                        " from TMPDIR can be accessed by other users" + instead},
+      {(temp / "open504").string(), fallback.string() + "\nThe temporary folder " + (temp / "open504").string() +
+                                        " from TMPDIR can be accessed by other users" + instead},
+      {(temp / "open1023").string(), fallback.string() + "\nThe temporary folder " + (temp / "open1023").string() +
+                                         " from TMPDIR can be accessed by other users" + instead},
+      {(temp / "missing").string(), fallback.string() + "\nThe temporary folder " + (temp / "missing").string() +
+                                        " from TMPDIR cannot be used: No such file or directory" + instead},
+      {"tmp", fallback.string() + "\nThe temporary folder tmp from TMPDIR is not an absolute path" + instead},
+      {"", fallback.string()},
+  };
+  for (const auto& [value, expected] : cases) {
+    tmpdir.Set(value);
+    EXPECT_EQ(Opened(fallback), expected) << "TMPDIR=" << value;
+  }
+  tmpdir.Set(std::nullopt);
+  EXPECT_EQ(Opened(fallback), fallback.string());
+  EXPECT_EQ(Mode(fallback), 0700U);
+
+  // Another user's folder, seen by that user: as root, "nobody" looks at root's private folder.
+  if (::geteuid() == 0) {
+    const std::filesystem::path shared = temp / "shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms{01777});
+    std::filesystem::permissions(temp.Path(), std::filesystem::perms{0755});
+    tmpdir.Set(good.string());
+    const std::string seen = test::RunUnprivileged([&] { return Opened(shared / "vellumor-65534"); });
+    EXPECT_EQ(seen, (shared / "vellumor-65534").string() + "\nThe temporary folder " + good.string() +
+                        " from TMPDIR belongs to another user; using " + (shared / "vellumor-65534").string() +
+                        " instead.");
+  }
+}
+
+TEST(TempFolderTest, ATakenDefaultGivesAFolderOfThisRunAlone) {
+  test::TempDir temp;
+  TmpdirVariable tmpdir;
+  tmpdir.Set(std::nullopt);
+  std::filesystem::create_directory(temp / "target");
+  std::filesystem::permissions(temp / "target", std::filesystem::perms{0700});
+  std::filesystem::create_directory_symlink(temp / "target", temp / "link");
+  test::WriteFileBytes(temp / "file", "x");
+  std::filesystem::create_directory(temp / "open");
+  std::filesystem::permissions(temp / "open", std::filesystem::perms{0755});
+
+  const std::regex fresh{"(.*)-[A-Za-z0-9]{6}"};
+  for (const auto& [name, problem] : {std::pair{"link", "is a symbolic link"}, std::pair{"file", "is not a folder"},
+                                      std::pair{"open", "can be accessed by other users"}}) {
+    const std::filesystem::path taken = temp / name;
+    std::string error;
+    std::vector<std::string> notices;
+    std::optional<TempFolder> folder = TempFolder::Open(taken, error, notices);
+    ASSERT_TRUE(folder.has_value()) << error;
+    const std::filesystem::path made = folder->Path();
+    std::smatch match;
+    const std::string madeText = made.string();
+    ASSERT_TRUE(std::regex_match(madeText, match, fresh) && match[1] == taken.string()) << made;
+    EXPECT_EQ(Mode(made), 0700U);
+    EXPECT_THAT(notices, ::testing::ElementsAre("The temporary folder " + taken.string() + " " + problem + "; using " +
+                                                made.string() + " instead."));
+
+    // Moving the folder on hands over its removal; the last owner removes it with what it holds.
+    test::WriteFileBytes(made / "vlm1.tmp.ps", "job");
+    std::optional<TempFolder> owner = std::move(folder);
+    folder.reset();
+    EXPECT_TRUE(std::filesystem::exists(made / "vlm1.tmp.ps"));
+    owner.reset();
+    EXPECT_FALSE(std::filesystem::exists(made)) << made;
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(temp / "target"));
+  EXPECT_EQ(test::ReadFileBytes(temp / "file"), "x");
+
+  // Another user's folder at the default name: as root, "nobody" finds root's folder there.
+  if (::geteuid() == 0) {
+    const std::filesystem::path shared = temp / "shared";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms{01777});
+    std::filesystem::permissions(temp.Path(), std::filesystem::perms{0755});
+    std::filesystem::create_directory(shared / "vellumor-65534");
+    std::filesystem::permissions(shared / "vellumor-65534", std::filesystem::perms{0700});
+    const std::string seen = test::RunUnprivileged([&] {
+      const std::string text = Opened(shared / "vellumor-65534");
+      return std::regex_match(text, std::regex{".*/vellumor-65534-[A-Za-z0-9]{6}\n.*belongs to another user; using .*"})
+                 ? ""
+                 : text;
+    });
+    EXPECT_EQ(seen, "");
+  }
+
+  // Nowhere to make a folder at all.
+  const std::string none = Opened(temp / "missing/vellumor-1000");
+  EXPECT_THAT(none, ::testing::StartsWith("<The temporary folder " + (temp / "missing/vellumor-1000").string() +
+                                          " cannot be created: No such file or directory, and no other folder"));
 }
 
 TEST(TempFolderTest, ReservationsAreUniqueAcrossProcesses) {

@@ -25,4 +25,9 @@ class TempDir final {
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
+// What another user who can write into `folder` could do: a symbolic link to `target` at every
+// name a "vlm" reservation can give, with `suffix` added ("vlm1.tmp<suffix>" to "vlmFFFF.tmp<suffix>").
+void LinkEveryReservedName(const std::filesystem::path& folder, std::string_view suffix,
+                           const std::filesystem::path& target);
+
 }  // namespace vellumor::test

@@ -1,6 +1,7 @@
 #include "platform/TempFolder.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <system_error>
+#include <utility>
 
 #include "platform/Environment.h"
 
@@ -42,10 +45,14 @@ std::string Describe(const std::filesystem::path& folder, std::string_view probl
   return "The temporary folder " + folder.string() + " " + std::string{problem};
 }
 
+std::string SystemReason() {
+  return std::strerror(errno);
+}
+
 bool CheckExistingFolder(const std::filesystem::path& folder, std::string& error) {
   struct stat info {};
   if (::stat(folder.c_str(), &info) != 0) {
-    error = Describe(folder, "cannot be used: " + std::string{std::strerror(errno)});
+    error = Describe(folder, "cannot be used: " + SystemReason());
     return false;
   }
   if (!S_ISDIR(info.st_mode)) {
@@ -55,58 +62,130 @@ bool CheckExistingFolder(const std::filesystem::path& folder, std::string& error
   return true;
 }
 
-// The job and the settings files land in this folder, so another user must neither be able
-// to read them nor to plant a link or file there in advance.
-bool CheckPrivateFolder(const std::filesystem::path& folder, std::string& error) {
-  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-    error = Describe(folder, "cannot be created: " + std::string{std::strerror(errno)});
-    return false;
-  }
+// Why `folder` is not a private folder of this user, or "" when it is. The job and the settings
+// files land in it, so another user must neither be able to read them nor to plant a link or
+// file there in advance.
+std::string PrivacyProblem(const std::filesystem::path& folder) {
   struct stat info {};
   if (::lstat(folder.c_str(), &info) != 0) {
-    error = Describe(folder, "cannot be used: " + std::string{std::strerror(errno)});
-    return false;
+    return "cannot be used: " + SystemReason();
   }
   if (S_ISLNK(info.st_mode)) {
-    error = Describe(folder, "is a symbolic link; refusing to use it.");
-    return false;
+    return "is a symbolic link";
   }
   if (!S_ISDIR(info.st_mode)) {
-    error = Describe(folder, "is not a folder; refusing to use it.");
-    return false;
+    return "is not a folder";
   }
   if (info.st_uid != ::geteuid()) {
-    error = Describe(folder, "belongs to another user; refusing to use it.");
-    return false;
+    return "belongs to another user";
   }
   if ((info.st_mode & 077) != 0) {
-    error = Describe(folder, "can be accessed by other users; refusing to use it.");
-    return false;
+    return "can be accessed by other users";
   }
-  return true;
+  return "";
+}
+
+// "/a/b/" names the same folder as "/a/b", but the system follows a link at "/a/b/" while
+// examining it; the checks must see the link itself.
+std::filesystem::path WithoutTrailingSeparators(std::string text) {
+  while (text.size() > 1 && text.back() == '/') {
+    text.pop_back();
+  }
+  return text;
+}
+
+// A folder of this run alone beside the default one; "" when none could be made.
+std::filesystem::path MakeFreshFolder(const std::filesystem::path& defaultFolder) {
+  std::string pattern = defaultFolder.string() + "-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    return {};
+  }
+  return pattern;
 }
 
 }  // namespace
 
-std::optional<TempFolder> TempFolder::Open(std::string& error) {
-  if (std::optional<std::string> tmpdir = GetEnvironmentVariable("TMPDIR"); tmpdir && !tmpdir->empty()) {
-    return At(*tmpdir, error);
+std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultFolder, std::string& error,
+                                           std::vector<std::string>& notices) {
+  std::string tmpdirProblem;
+  std::filesystem::path tmpdir;
+  if (std::optional<std::string> value = GetEnvironmentVariable("TMPDIR"); value && !value->empty()) {
+    tmpdir = WithoutTrailingSeparators(*value);
+    tmpdirProblem = tmpdir.is_absolute() ? PrivacyProblem(tmpdir) : "is not an absolute path";
+    if (tmpdirProblem.empty()) {
+      return TempFolder{std::move(tmpdir), false};
+    }
   }
-  return Private("/tmp/vellumor-" + std::to_string(::geteuid()), error);
+  std::optional<TempFolder> chosen;
+  std::string defaultProblem;
+  if (::mkdir(defaultFolder.c_str(), 0700) != 0 && errno != EEXIST) {
+    defaultProblem = "cannot be created: " + SystemReason();
+  } else {
+    defaultProblem = PrivacyProblem(defaultFolder);
+  }
+  if (defaultProblem.empty()) {
+    chosen = TempFolder{defaultFolder, false};
+  } else if (std::filesystem::path fresh = MakeFreshFolder(defaultFolder); !fresh.empty()) {
+    chosen = TempFolder{std::move(fresh), true};
+  } else {
+    error = Describe(defaultFolder, defaultProblem + ", and no other folder could be made: " + SystemReason());
+    return std::nullopt;
+  }
+  const std::string instead = "; using " + chosen->Path().string() + " instead.";
+  if (!tmpdirProblem.empty()) {
+    notices.push_back(Describe(tmpdir, "from TMPDIR " + tmpdirProblem + instead));
+  }
+  if (!defaultProblem.empty()) {
+    notices.push_back(Describe(defaultFolder, defaultProblem + instead));
+  }
+  return chosen;
+}
+
+std::filesystem::path TempFolder::DefaultFolder() {
+  return "/tmp/vellumor-" + std::to_string(::geteuid());
 }
 
 std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
-  if (!CheckPrivateFolder(folder, error)) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    error = Describe(folder, "cannot be created: " + SystemReason());
     return std::nullopt;
   }
-  return TempFolder{std::move(folder)};
+  if (const std::string problem = PrivacyProblem(folder); !problem.empty()) {
+    error = Describe(folder, problem + "; refusing to use it.");
+    return std::nullopt;
+  }
+  return TempFolder{std::move(folder), false};
 }
 
 std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
   if (!CheckExistingFolder(folder, error)) {
     return std::nullopt;
   }
-  return TempFolder{std::move(folder)};
+  return TempFolder{std::move(folder), false};
+}
+
+TempFolder::~TempFolder() {
+  RemoveIfOwned();
+}
+
+TempFolder::TempFolder(TempFolder&& other) noexcept
+    : folder_{std::move(other.folder_)}, removeAtEnd_{std::exchange(other.removeAtEnd_, false)} {}
+
+TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
+  if (this != &other) {
+    RemoveIfOwned();
+    folder_ = std::move(other.folder_);
+    removeAtEnd_ = std::exchange(other.removeAtEnd_, false);
+  }
+  return *this;
+}
+
+void TempFolder::RemoveIfOwned() noexcept {
+  if (removeAtEnd_) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+    removeAtEnd_ = false;
+  }
 }
 
 std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {
@@ -124,6 +203,29 @@ std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix
     }
   }
   return std::nullopt;
+}
+
+bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    return false;
+  }
+  bool written = true;
+  while (written && !bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) {
+      continue;
+    }
+    written = put > 0;
+    if (written) {
+      bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+  }
+  written = ::close(fd) == 0 && written;
+  if (!written) {
+    ::unlink(path.c_str());
+  }
+  return written;
 }
 
 }  // namespace vellumor::platform
