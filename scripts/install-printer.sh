@@ -56,9 +56,17 @@ printf '# The program the vellumor backend starts for each job.\nprogram=%s\n' "
 install -o root -g root -m 0644 "$config" "$backend_dir/vellumor.conf"
 rm -f "$config"
 
-# A failed conversion aborts that job only; the printer stays ready for the next one.
+# A failed conversion aborts that job only; the printer stays ready for the next one. The backend
+# converts each job as the user the job names and saves the PDF in that user's home, so that name
+# must be proven: the operation policy "authenticated" makes the scheduler check it (a local user
+# is recognised by the credentials of the connection) and refuses a job sent in another's name.
 if ! output=$(lpadmin -p "$queue" -E -v "$uri" -m "$model" -D "Vellumor (PDF files)" \
-  -o printer-error-policy=abort-job 2>&1); then
+  -o printer-error-policy=abort-job -o printer-op-policy=authenticated 2>&1); then
+  case $output in
+    *printer-op-policy*)
+      die "the scheduler has no operation policy \"authenticated\" (CUPS's default cupsd.conf defines it;" \
+        "add it, then install again): $output" ;;
+  esac
   die "lpadmin failed (the driver $model comes with the package cups): $output"
 fi
 # lpadmin warns that printer drivers are deprecated; the warning is of no use here.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "printer/support/PrinterWorld.h"
+#include "support/Sandbox.h"
 
 namespace vellumor::test {
 namespace {
@@ -59,6 +60,26 @@ TEST_F(PrintToPdfTest, AFailedJobFailsAloneAndSaysWhy) {
   EXPECT_THAT(world_->cups->Log(), HasSubstr("jobs printed as root are refused"));
   EXPECT_THAT(world_->cups->Run({"lpstat", "-p", "Vellumor"}).out, HasSubstr("enabled"));
 
+  ASSERT_EQ(world_->RunAsUser({"lp", "-d", "Vellumor", text.string()}).exitCode, 0);
+  ExpectJobsDone();
+  EXPECT_THAT(world_->Pdfs(), ElementsAre(Pair("memo.pdf", 1))) << world_->cups->LogTail();
+}
+
+TEST_F(PrintToPdfTest, NobodyPrintsInAnotherUsersName) {
+  std::string error;
+  const std::unique_ptr<TestUser> other = TestUser::Create(world_->cups->Folder() / "home", error);
+  ASSERT_NE(other, nullptr) << error;
+  const auto text = world_->TextFile("memo.txt", 1);
+  // The job would be converted as the other user, into that user's home.
+  const ProcessResult pretended = world_->RunAsUser({"lp", "-U", other->Name(), "-d", "Vellumor", text.string()});
+  ExpectJobsDone();
+  EXPECT_THAT(Sandbox::FilesIn(other->PdfFolder(), ".pdf"), IsEmpty()) << world_->cups->LogTail();
+  if (pretended.exitCode == 0) {
+    EXPECT_THAT(world_->cups->Run({"lpstat", "-W", "all", "-o", "Vellumor"}).out, Not(HasSubstr(other->Name())));
+  } else {
+    EXPECT_THAT(pretended.err, HasSubstr("Unauthorized"));
+  }
+  // Printed in the user's own name, the job still converts.
   ASSERT_EQ(world_->RunAsUser({"lp", "-d", "Vellumor", text.string()}).exitCode, 0);
   ExpectJobsDone();
   EXPECT_THAT(world_->Pdfs(), ElementsAre(Pair("memo.pdf", 1))) << world_->cups->LogTail();

@@ -61,10 +61,16 @@ bool PrivateCups::Launch(std::string& error) {
                  "Listen " +
                      Server() +
                      "\n"
-                     "Browsing No\nWebInterface No\nDefaultAuthType None\n"
+                     "Browsing No\nWebInterface No\nDefaultAuthType Basic\n"
                      "PreserveJobHistory Yes\n"
                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                     "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
+                     "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"
+                     // As in CUPS's own cupsd.conf: jobs on a queue with this policy are sent by an
+                     // authenticated user (a local one by the credentials of the socket connection).
+                     "<Policy authenticated>\n"
+                     "  <Limit Create-Job Print-Job Print-URI Validate-Job>\n    AuthType Default\n"
+                     "    Order deny,allow\n  </Limit>\n"
+                     "  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
   WriteFileBytes(root / "etc/cups-files.conf",
                  "ServerRoot " + (root / "etc").string() + "\nRequestRoot " + (root / "spool").string() + "\nTempDir " +
                      (root / "spool/tmp").string() + "\nCacheDir " + (root / "cache").string() + "\nStateDir " +

@@ -34,7 +34,9 @@ std::unique_ptr<TestUser> TestUser::Create(const std::filesystem::path& homePare
     return nullptr;
   }
   std::unique_ptr<TestUser> user{new TestUser};
-  user->name_ = "vlmtest" + std::to_string(::getpid());
+  // A test may need a second account (another user on the same machine).
+  static int made = 0;
+  user->name_ = "vlmtest" + std::to_string(::getpid()) + (made++ > 0 ? "u" + std::to_string(made) : "");
   user->home_ = homeParent / user->name_;
   std::filesystem::create_directories(user->home_);
   RunProcess({"userdel", user->name_});  // a leftover of a test that was killed
