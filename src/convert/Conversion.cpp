@@ -193,6 +193,11 @@ ConversionOutcome RunConversion(MainWindowState& state, const Services& services
     ui.ShowMessage(kNoFileNameMessage, platform::MessageStyle::Application);
     return {ConversionResult::NoFileName, {}};
   }
+  if (!resolved->failure.empty()) {
+    engine.reset();
+    ReportFailure(ui, resolved->failure);
+    return {ConversionResult::Failed, {}};
+  }
   const fs::path output = fs::absolute(resolved->path);
 
   const bool append = s.AdvAppend == settings::entries::kAppendToExisting;

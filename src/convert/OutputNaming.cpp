@@ -3,6 +3,7 @@
 #include "convert/DateTokens.h"
 #include "convert/FileNames.h"
 #include "convert/SetupCommands.h"
+#include "platform/Environment.h"
 
 namespace vellumor::convert {
 namespace {
@@ -101,13 +102,18 @@ std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Servic
   state.OutputFileName = RemoveIllegalCharacters(state.OutputFileName);
   const settings::Settings& s = state.settings;
   if (StartsWith(s.SaveAs, "U") && !s.SaveToPath.empty()) {
-    return OutputPath{std::filesystem::path{s.SaveToPath} / state.OutputFileName, false};
+    return OutputPath{std::filesystem::path{s.SaveToPath} / state.OutputFileName, false, {}};
   }
   if (StartsWith(s.SaveAs, "S") && !s.SaveToPath.empty()) {
     // A desktop folder written for a service account names the user who is logged on instead.
     std::string desktop = services.desktopFolder.string();
     ReplaceAll(desktop, "LocalService", services.logonName);
-    return OutputPath{std::filesystem::path{desktop} / state.OutputFileName, false};
+    // Without its desktop folder the PDF would land in the home folder, where an automatic save
+    // replaces the user's files; the folder is made, or the conversion fails.
+    if (std::string problem; !platform::CreateDesktopFolder(desktop, problem)) {
+      return OutputPath{{}, false, problem};
+    }
+    return OutputPath{std::filesystem::path{desktop} / state.OutputFileName, false, {}};
   }
   platform::FileDialogRequest request;
   request.title = "Select a PDF filename to save to";
@@ -121,7 +127,7 @@ std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Servic
   }
   std::filesystem::path path{*chosen};
   state.OutputFileName = path.filename().string();
-  return OutputPath{path, true};
+  return OutputPath{path, true, {}};
 }
 
 }  // namespace vellumor::convert

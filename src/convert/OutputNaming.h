@@ -36,9 +36,11 @@ void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platfo
 struct OutputPath {
   std::filesystem::path path;
   bool fromSaveDialog{false};
+  std::string failure;  // why no PDF can be saved (then `path` is empty); "" when it can
 };
 
 // The full path of the PDF for the current save mode; nothing when the save dialog was cancelled.
+// The desktop mode creates the desktop folder when it is missing.
 std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services);
 
 }  // namespace vellumor::convert

@@ -18,9 +18,17 @@ std::string LogonName();
 // $HOME, else the password database's home folder.
 std::filesystem::path HomeFolder();
 
-// XDG_DESKTOP_DIR from $XDG_CONFIG_HOME/user-dirs.dirs, else $HOME/Desktop; $HOME when that
-// folder does not exist.
+// The user's desktop folder, whether or not it exists yet: XDG_DESKTOP_DIR from
+// $XDG_CONFIG_HOME/user-dirs.dirs (the file wins over the environment, as when xdg-user-dir reads
+// it), else the environment variable XDG_DESKTOP_DIR, else $HOME/Desktop. An entry that names the
+// home folder itself (xdg-user-dirs' way of switching a folder off) does not count: the desktop
+// is never the home folder, where an automatic save would replace the user's files.
 std::filesystem::path DesktopFolder();
+
+// Makes sure `desktop` exists: creates it as xdg-user-dirs would (mode 0755 under the umask),
+// with the folders above it that are missing inside the home folder; outside the home folder only
+// the desktop folder itself is made. False, with the reason in `error`, when it cannot be made.
+bool CreateDesktopFolder(const std::filesystem::path& desktop, std::string& error);
 
 // True when a display can be reached (DISPLAY or WAYLAND_DISPLAY is set and not empty).
 bool DisplayAvailable();

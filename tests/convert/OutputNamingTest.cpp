@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "convert/Conversion.h"
+#include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
 
 namespace vellumor::convert {
@@ -32,11 +34,31 @@ TEST_F(OutputNamingTest, FolderAndDesktopModes) {
 }
 
 TEST_F(OutputNamingTest, DesktopOfTheServiceAccountNamesTheUser) {
-  services->desktopFolder = "/srv/LocalService/Desktop";
+  services->desktopFolder = dir / "LocalService" / "Desktop";
+  std::filesystem::create_directory(dir / "tester");
   state.settings.SaveAs = std::string{settings::entries::kSaveToDesktopAuto};
   const std::optional<OutputPath> path = ResolveOutputPath(state, *services);
   ASSERT_TRUE(path);
-  EXPECT_EQ(path->path, "/srv/tester/Desktop/Report.pdf");
+  EXPECT_EQ(path->path, dir / "tester" / "Desktop" / "Report.pdf");
+}
+
+TEST_F(OutputNamingTest, AMissingDesktopIsMadeOrTheConversionFails) {
+  state.settings.SaveAs = std::string{settings::entries::kSaveToDesktopAuto};
+  std::filesystem::remove(desktop);
+  std::optional<OutputPath> path = ResolveOutputPath(state, *services);
+  ASSERT_TRUE(path);
+  EXPECT_EQ(path->path, desktop / "Report.pdf");
+  EXPECT_TRUE(std::filesystem::is_directory(desktop));
+
+  // A file where the desktop folder should be: no PDF anywhere, and the user is told why.
+  std::filesystem::remove(desktop);
+  test::WriteFileBytes(desktop, "not a folder");
+  UseJob(test::PagesJob(1));
+  EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Failed);
+  EXPECT_THAT(ui.MessageTexts(),
+              ElementsAre("Error!, the PDF could not be created\n\nThe desktop folder " + desktop.string() +
+                          " does not exist and cannot be created (" + desktop.string() + ": Not a directory)."));
+  EXPECT_EQ(test::ReadFileBytes(desktop), "not a folder");
 }
 
 TEST_F(OutputNamingTest, EmptyFolderFallsBackToTheSaveDialog) {

@@ -1,7 +1,9 @@
 #include "platform/Environment.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -75,15 +77,13 @@ TEST_F(EnvironmentTest, IdentityAndFoldersOfTheUser) {
 TEST_F(EnvironmentTest, DesktopFolderFollowsUserDirs) {
   Set("HOME", home.Path().string());
   Set("XDG_CONFIG_HOME", std::nullopt);
+  Set("XDG_DESKTOP_DIR", std::nullopt);
   std::filesystem::create_directories(home / ".config");
   const std::filesystem::path dirs = home / ".config" / "user-dirs.dirs";
 
-  // Neither the configured folder nor ~/Desktop exists yet: the home folder.
-  EXPECT_EQ(DesktopFolder(), home.Path());
-  std::filesystem::create_directory(home / "Desktop");
+  // Nothing configured, nothing there yet: still ~/Desktop, never the home folder itself.
   EXPECT_EQ(DesktopFolder(), home / "Desktop");
 
-  std::filesystem::create_directory(home / "Bureau");
   WriteFileBytes(dirs,
                  "# This file is written by xdg-user-dirs-update\n"
                  "XDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\n"
@@ -91,28 +91,82 @@ TEST_F(EnvironmentTest, DesktopFolderFollowsUserDirs) {
   EXPECT_EQ(DesktopFolder(), home / "Bureau");
 
   // Escaped characters, CRLF and the last assignment winning, as the shell reads the file.
-  std::filesystem::create_directory(home / "My \"Desk\" $1");
   WriteFileBytes(dirs,
                  "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\r\n"
                  "XDG_DESKTOP_DIR=\"$HOME/My \\\"Desk\\\" \\$1\"\r\n");
   EXPECT_EQ(DesktopFolder(), home / "My \"Desk\" $1");
 
-  // An absolute path; a configured folder that does not exist falls back to ~/Desktop.
+  // An absolute path; a configured folder counts whether or not it exists yet.
   WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"" + (home / "Bureau").string() + "\"\n");
   EXPECT_EQ(DesktopFolder(), home / "Bureau");
   WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"$HOME/Missing\"\n");
+  EXPECT_EQ(DesktopFolder(), home / "Missing");
+  // Not a desktop of its own: a relative path (not valid in this file), or the home folder, which
+  // is how xdg-user-dirs switches a folder off.
+  for (const char* value : {"Bureau", "$HOME", "$HOME/", "${HOME}/."}) {
+    WriteFileBytes(dirs, std::string{"XDG_DESKTOP_DIR=\""} + value + "\"\n");
+    EXPECT_EQ(DesktopFolder(), home / "Desktop") << value;
+  }
+
+  // The environment variable counts when the file names no desktop.
+  Set("XDG_DESKTOP_DIR", (home / "FromEnvironment").string());
+  EXPECT_EQ(DesktopFolder(), home / "FromEnvironment");
+  Set("XDG_DESKTOP_DIR", home.Path().string() + "/");
   EXPECT_EQ(DesktopFolder(), home / "Desktop");
-  // A relative path is not valid in this file.
-  WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"Bureau\"\n");
-  EXPECT_EQ(DesktopFolder(), home / "Desktop");
+  Set("XDG_DESKTOP_DIR", (home / "FromEnvironment").string());
+  WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+  EXPECT_EQ(DesktopFolder(), home / "Bureau");
+  Set("XDG_DESKTOP_DIR", std::nullopt);
 
   // XDG_CONFIG_HOME moves the file; a relative XDG_CONFIG_HOME is ignored.
   std::filesystem::create_directories(home / "cfg");
-  WriteFileBytes(home / "cfg" / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+  WriteFileBytes(home / "cfg" / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Elsewhere\"\n");
   Set("XDG_CONFIG_HOME", (home / "cfg").string());
-  EXPECT_EQ(DesktopFolder(), home / "Bureau");
+  EXPECT_EQ(DesktopFolder(), home / "Elsewhere");
   Set("XDG_CONFIG_HOME", "cfg");
-  EXPECT_EQ(DesktopFolder(), home / "Desktop");
+  EXPECT_EQ(DesktopFolder(), home / "Bureau");
+}
+
+TEST_F(EnvironmentTest, AMissingDesktopIsCreatedButNeverReplacedByTheHome) {
+  Set("HOME", home.Path().string());
+  const mode_t oldMask = ::umask(022);
+  std::filesystem::create_directories(home / "outside");
+  WriteFileBytes(home / "Blocked", "a file of the user's");
+
+  const struct {
+    std::filesystem::path desktop;
+    std::string problem;  // "" when the folder is there afterwards
+  } cases[] = {
+      {home / "Desktop", ""},
+      {home / "Desktop", ""},  // already there
+      {home / "a" / "b" / "Schreibtisch", ""},
+      {home / "Blocked", "(" + (home / "Blocked").string() + ": Not a directory)"},
+      {home / "Blocked" / "Desktop", "(" + (home / "Blocked").string() + ": Not a directory)"},
+  };
+  for (const auto& [desktop, problem] : cases) {
+    std::string error;
+    EXPECT_EQ(CreateDesktopFolder(desktop, error), problem.empty()) << desktop;
+    EXPECT_THAT(error, ::testing::HasSubstr(problem)) << desktop;
+    if (problem.empty()) {
+      EXPECT_EQ(std::filesystem::status(desktop).permissions(), std::filesystem::perms{0755}) << desktop;
+      EXPECT_EQ(std::filesystem::status(desktop.parent_path()).permissions(),
+                desktop.parent_path() == home.Path() ? std::filesystem::status(home.Path()).permissions()
+                                                     : std::filesystem::perms{0755});
+    }
+  }
+  EXPECT_EQ(test::ReadFileBytes(home / "Blocked"), "a file of the user's");
+
+  // Outside the home folder only the desktop itself is made; the home folder itself never is.
+  Set("HOME", (home / "inner").string());
+  std::string error;
+  EXPECT_TRUE(CreateDesktopFolder(home / "outside" / "Desk", error)) << error;
+  EXPECT_FALSE(CreateDesktopFolder(home / "outside" / "not" / "Desk", error));
+  EXPECT_THAT(error, ::testing::HasSubstr("No such file or directory"));
+  EXPECT_FALSE(CreateDesktopFolder(home / "inner" / "Desktop", error));
+  EXPECT_EQ(error, "The desktop folder " + (home / "inner" / "Desktop").string() +
+                       " cannot be created: the home folder " + (home / "inner").string() + " does not exist.");
+  EXPECT_FALSE(std::filesystem::exists(home / "inner"));
+  ::umask(oldMask);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include "platform/Environment.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 #include <vector>
@@ -45,6 +47,20 @@ std::optional<PasswordEntry> LookUpEffectiveUser() {
 bool IsFolder(const std::filesystem::path& path) {
   std::error_code error;
   return !path.empty() && std::filesystem::is_directory(path, error);
+}
+
+// A path in its plain form, without "." and ".." steps or a trailing separator.
+std::filesystem::path Normal(const std::filesystem::path& path) {
+  std::string text = path.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') {
+    text.pop_back();
+  }
+  return text;
+}
+
+bool SameFolder(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code error;
+  return Normal(a) == Normal(b) || std::filesystem::equivalent(a, b, error);
 }
 
 // The folder of the XDG_DESKTOP_DIR line in a user-dirs.dirs file. The file is a shell fragment
@@ -149,13 +165,46 @@ std::filesystem::path DesktopFolder() {
     config = *value;
   }
   if (std::optional<std::filesystem::path> desktop = ReadXdgDesktop(config / "user-dirs.dirs", home);
-      desktop && IsFolder(*desktop)) {
+      desktop && !SameFolder(*desktop, home)) {
     return *desktop;
   }
-  if (IsFolder(home / "Desktop")) {
-    return home / "Desktop";
+  if (std::optional<std::string> value = GetEnvironmentVariable("XDG_DESKTOP_DIR");
+      value && value->starts_with('/') && !SameFolder(*value, home)) {
+    return *value;
   }
-  return home;
+  return home / "Desktop";
+}
+
+bool CreateDesktopFolder(const std::filesystem::path& desktop, std::string& error) {
+  if (IsFolder(desktop)) {
+    return true;
+  }
+  const std::filesystem::path target = Normal(desktop);
+  const std::filesystem::path home = Normal(HomeFolder());
+  const std::filesystem::path inside = target.lexically_relative(home);
+  // The folders to make, outermost first: those missing below the home folder, or only the
+  // desktop itself when it lies elsewhere (nothing is built up outside the user's own folder).
+  std::vector<std::filesystem::path> missing{target};
+  if (!inside.empty() && *inside.begin() != ".." && inside != ".") {
+    if (!IsFolder(home)) {
+      error = "The desktop folder " + target.string() + " cannot be created: the home folder " + home.string() +
+              " does not exist.";
+      return false;
+    }
+    for (std::filesystem::path folder = target.parent_path(); folder != home && !IsFolder(folder);
+         folder = folder.parent_path()) {
+      missing.insert(missing.begin(), folder);
+    }
+  }
+  for (const std::filesystem::path& folder : missing) {
+    if (::mkdir(folder.c_str(), 0755) != 0 && !(errno == EEXIST && IsFolder(folder))) {
+      const int reason = errno == EEXIST ? ENOTDIR : errno;
+      error = "The desktop folder " + target.string() + " does not exist and cannot be created (" + folder.string() +
+              ": " + std::strerror(reason) + ").";
+      return false;
+    }
+  }
+  return true;
 }
 
 bool DisplayAvailable() {
