@@ -5,6 +5,7 @@
 #include "convert/JobIntake.h"
 #include "convert/OutputNaming.h"
 #include "convert/SetupCommands.h"
+#include "printer/ProductPrinter.h"
 #include "settings/QualityProfile.h"
 #include "settings/RegistryStore.h"
 
@@ -47,6 +48,10 @@ std::optional<int> MainController::ProcessCommandLine() {
     }
     if (entry.size() > 2 && entry[2] == 'b') {
       state_.DocumentName = CleanEntry(std::string_view{entry}.substr(3));
+    } else if (entry.size() > 2 && entry[2] == printer::kPrintedFileProgramOption) {
+      if (const auto printed = platform::FileIdentity::Parse(CleanEntry(std::string_view{entry}.substr(3)))) {
+        state_.FilesBeingPrinted.push_back(*printed);
+      }
     }
   }
   return std::nullopt;
@@ -54,6 +59,7 @@ std::optional<int> MainController::ProcessCommandLine() {
 
 StartOutcome MainController::Initialise(int input) {
   state_.DocumentName.clear();
+  state_.FilesBeingPrinted.clear();
   settings::LoadSettingsFromRegistry(services_.registry, state_.settings);
   state_.FileNameTint = false;
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileIdentity.h"
 #include "settings/Settings.h"
 #include "settings/SetupFile.h"
 
@@ -24,6 +25,10 @@ struct MainWindowState {
   std::filesystem::path CurrentSetupFile{std::string{settings::kDefaultSetupFileName}};
   std::string SecuritySummary{"None"};
   std::string DocumentSummary{"None"};
+
+  // The files this job prints in print-files mode (handed over on the command line): its PDF is
+  // never saved over one of them.
+  std::vector<platform::FileIdentity> FilesBeingPrinted;
 
   std::filesystem::path JobFilePath;  // "" until the job file was reserved
   // Reservation files and other leftovers to remove when the process ends.

@@ -1,9 +1,14 @@
 #include "convert/OutputNaming.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+
 #include "convert/DateTokens.h"
 #include "convert/FileNames.h"
 #include "convert/SetupCommands.h"
 #include "platform/Environment.h"
+#include "platform/FileIdentity.h"
 
 namespace vellumor::convert {
 namespace {
@@ -34,6 +39,39 @@ bool AddPrefixAndPostfix(MainWindowState& state) {
     name += s.AdvPostfixFilename + ".pdf";
   }
   return !s.AdvPrefixFilename.empty() || !s.AdvPostfixFilename.empty();
+}
+
+// Names tried beside a file that is being printed before giving up.
+constexpr int kMaxNameNumber = 9999;
+
+// A PDF saved over the document print-files mode is printing would replace the user's file with
+// its re-rendered copy (appending would grow it with itself): the PDF takes a free name beside it.
+void AvoidFilesBeingPrinted(MainWindowState& state, OutputPath& output) {
+  if (state.FilesBeingPrinted.empty()) {
+    return;
+  }
+  const std::optional<platform::FileIdentity> identity = platform::IdentityOf(output.path);
+  if (!identity || std::find(state.FilesBeingPrinted.begin(), state.FilesBeingPrinted.end(), *identity) ==
+                       state.FilesBeingPrinted.end()) {
+    return;
+  }
+  const std::string stem = output.path.stem().string();
+  const std::string extension = output.path.extension().string();
+  for (int number = 2; number <= kMaxNameNumber; ++number) {
+    const std::filesystem::path candidate =
+        output.path.parent_path() / (stem + " (" + std::to_string(number) + ")" + extension);
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error))) {
+      const std::string notice = "vellumor: " + output.path.string() +
+                                 " is the file being printed; the PDF is saved as " + candidate.string() + " instead\n";
+      std::fputs(notice.c_str(), stderr);
+      output.path = candidate;
+      state.OutputFileName = candidate.filename().string();
+      return;
+    }
+  }
+  output =
+      OutputPath{{}, false, output.path.string() + " is the file being printed, and no free name was found beside it."};
 }
 
 }  // namespace
@@ -98,7 +136,10 @@ void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platfo
   }
 }
 
-std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services) {
+namespace {
+
+// The path for the save mode, before the files being printed are kept clear of.
+std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Services& services) {
   state.OutputFileName = RemoveIllegalCharacters(state.OutputFileName);
   const settings::Settings& s = state.settings;
   if (StartsWith(s.SaveAs, "U") && !s.SaveToPath.empty()) {
@@ -128,6 +169,16 @@ std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Servic
   std::filesystem::path path{*chosen};
   state.OutputFileName = path.filename().string();
   return OutputPath{path, true, {}};
+}
+
+}  // namespace
+
+std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services) {
+  std::optional<OutputPath> output = ChooseOutputPath(state, services);
+  if (output && output->failure.empty()) {
+    AvoidFilesBeingPrinted(state, *output);
+  }
+  return output;
 }
 
 }  // namespace vellumor::convert

@@ -40,7 +40,9 @@ struct OutputPath {
 };
 
 // The full path of the PDF for the current save mode; nothing when the save dialog was cancelled.
-// The desktop mode creates the desktop folder when it is missing.
+// The desktop mode creates the desktop folder when it is missing. A path that leads to a file
+// this job is printing is replaced by the first free "<name> (2).pdf", "<name> (3).pdf"... beside
+// it, with a line on standard error.
 std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services);
 
 }  // namespace vellumor::convert

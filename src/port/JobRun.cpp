@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "printer/ProductPrinter.h"
+
 namespace vellumor::port {
 namespace {
 
@@ -82,6 +84,9 @@ std::vector<std::string> ProgramArguments(const JobRequest& request) {
   std::vector<std::string> arguments{request.program.string()};
   if (!request.title.empty()) {
     arguments.push_back("-b" + request.title);
+  }
+  if (!request.printedFile.empty()) {
+    arguments.push_back(std::string{'-', printer::kPrintedFileProgramOption} + request.printedFile);
   }
   return arguments;
 }

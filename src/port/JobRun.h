@@ -13,11 +13,13 @@ namespace vellumor::port {
 struct JobRequest {
   JobUser user;
   std::filesystem::path program;
-  std::string title;  // becomes the document name option
-  int input{0};       // the job's PostScript, handed over as standard input
+  std::string title;        // becomes the document name option
+  std::string printedFile;  // the identity of the file a print-files job prints, or ""
+  int input{0};             // the job's PostScript, handed over as standard input
 };
 
-// The program's arguments: the document name option "-b<title>" when there is a title.
+// The program's arguments: the document name option "-b<title>" when there is a title, and
+// "-s<identity>" naming the file being printed when there is one.
 std::vector<std::string> ProgramArguments(const JobRequest& request);
 
 // Starts the program with the user's rights (groups, group, user), home folder and a clean

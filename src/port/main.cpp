@@ -6,6 +6,7 @@
 //   vellumor job-id user title copies options [file]
 
 #include <cups/backend.h>
+#include <cups/cups.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/FileIdentity.h"
 #include "port/JobRun.h"
 #include "port/JobUser.h"
 #include "port/ProgramChoice.h"
@@ -26,6 +28,18 @@ int Fail(const std::string& reason) {
   // The scheduler logs "ERROR:" lines and shows the last one as the printer's state message.
   std::fprintf(stderr, "ERROR: %s\n", reason.c_str());
   return CUPS_BACKEND_FAILED;
+}
+
+// The identity of the file a print-files job prints, from the job's options; "" when the job
+// carries none (or one that is not an identity).
+std::string PrintedFile(const char* jobOptions) {
+  cups_option_t* options = nullptr;
+  const int count = cupsParseOptions(jobOptions, 0, &options);
+  const char* value = cupsGetOption(std::string{printer::kPrintedFileJobOption}.c_str(), count, options);
+  const std::optional<platform::FileIdentity> identity =
+      value != nullptr ? platform::FileIdentity::Parse(value) : std::nullopt;
+  cupsFreeOptions(count, options);
+  return identity ? identity->Text() : "";
 }
 
 std::filesystem::path OwnPath(const char* fallback) {
@@ -72,7 +86,7 @@ int main(int argc, char** argv) {
     }
   }
   // One PDF per job, whatever the number of copies: copies of a PDF are made by printing it.
-  const port::JobRequest request{*user, choice.program, argv[3], input};
+  const port::JobRequest request{*user, choice.program, argv[3], PrintedFile(argv[5]), input};
   const std::optional<int> status = port::RunJob(request, error);
   if (input != STDIN_FILENO) {
     ::close(input);

@@ -137,10 +137,16 @@ class CupsPrinterSystem final : public PrinterSystem {
     return {dests.Save() ? "" : LastError("the printer options could not be saved")};
   }
 
-  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file,
-                          std::string_view title) override {
+  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file, std::string_view title,
+                          const JobOptions& options) override {
+    int count = 0;
+    cups_option_t* cupsOptions = nullptr;
+    for (const auto& [name, value] : options) {
+      count = cupsAddOption(name.c_str(), value.c_str(), count, &cupsOptions);
+    }
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, std::string{printer}.c_str(), file.c_str(),
-                                   std::string{title}.c_str(), 0, nullptr);
+                                   std::string{title}.c_str(), count, cupsOptions);
+    cupsFreeOptions(count, cupsOptions);
     if (job <= 0) {
       return {LastError("the print request failed")};
     }

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/FileIdentity.h"
 #include "printer/DefaultPrinter.h"
 #include "printer/ProductPrinter.h"
 
@@ -109,8 +110,13 @@ bool PrintFilesMode::PrintOne(const std::string& printer, const FileArgument& fi
     Report("Cannot print \"" + file.path + "\": " + reason + ".");
     return false;
   }
+  // The job learns which file it prints, so that its PDF is never saved over it.
+  JobOptions options;
+  if (const std::optional<platform::FileIdentity> identity = platform::IdentityOf(file.path)) {
+    options.emplace_back(kPrintedFileJobOption, identity->Text());
+  }
   const PrinterResult result =
-      printers_.PrintFile(printer, file.path, std::filesystem::path{file.path}.filename().string());
+      printers_.PrintFile(printer, file.path, std::filesystem::path{file.path}.filename().string(), options);
   if (!result.Ok()) {
     Report("Cannot print \"" + file.path + "\": " + result.error);
     return false;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vellumor::printer {
 
@@ -29,6 +31,8 @@ struct PrinterResult {
   bool Ok() const { return error.empty(); }
 };
 
+using JobOptions = std::vector<std::pair<std::string, std::string>>;
+
 class PrinterSystem {
  public:
   virtual ~PrinterSystem() = default;
@@ -41,9 +45,10 @@ class PrinterSystem {
   virtual PrinterResult SetUserDefault(std::string_view printer) = 0;
   // Takes the user's own default away, so that the server's default (or none) applies again.
   virtual PrinterResult ClearUserDefault() = 0;
-  // Queues `file` on `printer` with `title` as the job's name.
-  virtual PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file,
-                                  std::string_view title) = 0;
+  // Queues `file` on `printer` with `title` as the job's name and `options` (name, value) as
+  // job options.
+  virtual PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file, std::string_view title,
+                                  const JobOptions& options) = 0;
 };
 
 std::unique_ptr<PrinterSystem> MakeCupsPrinterSystem();

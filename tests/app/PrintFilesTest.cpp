@@ -7,6 +7,7 @@
 #include "app/ArgumentTable.h"
 #include "app/MainController.h"
 #include "printer/support/PrinterWorld.h"
+#include "support/PdfFacts.h"
 
 namespace vellumor::test {
 namespace {
@@ -107,6 +108,24 @@ TEST_F(PrintFilesProcessTest, BadArgumentsAreReportedAndTheOthersPrinted) {
   ExpectJobsDone();
   EXPECT_THAT(world_->Pdfs(), ElementsAre(Pair("slides.pdf", 2)));
   EXPECT_EQ(world_->UserDefault(), "Office");
+}
+
+TEST_F(PrintFilesProcessTest, ThePdfOfAPrintedPdfNeverReplacesIt) {
+  // A PDF on the desktop, printed by a user whose PDFs go to the desktop under their title.
+  const std::filesystem::path desktop = world_->user->Home() / "Desktop";
+  std::filesystem::create_directory(desktop);
+  world_->user->Own(desktop);
+  world_->user->SetSetting("SaveAs", "Save to users Desktop (automatic)");
+  const std::filesystem::path manual = world_->PdfFile("Desktop/manual.pdf", 2);
+  const std::string before = ReadFileBytes(manual);
+
+  const ProcessResult run = PrintFiles({manual.string()});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  ExpectJobsDone();
+  EXPECT_EQ(ReadFileBytes(manual), before);
+  EXPECT_EQ(InspectPdf(desktop / "manual (2).pdf").pages, 2) << world_->cups->LogTail();
+  EXPECT_THAT(world_->cups->Log(), HasSubstr(manual.string() + " is the file being printed; the PDF is saved as " +
+                                             (desktop / "manual (2).pdf").string() + " instead"));
 }
 
 class PrintFilesWithoutPrinterTest : public PrintFilesProcessTest {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "convert/Conversion.h"
+#include "platform/FileIdentity.h"
 #include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
 
@@ -59,6 +60,51 @@ TEST_F(OutputNamingTest, AMissingDesktopIsMadeOrTheConversionFails) {
               ElementsAre("Error!, the PDF could not be created\n\nThe desktop folder " + desktop.string() +
                           " does not exist and cannot be created (" + desktop.string() + ": Not a directory)."));
   EXPECT_EQ(test::ReadFileBytes(desktop), "not a folder");
+}
+
+TEST_F(OutputNamingTest, ThePdfNeverReplacesAFileBeingPrinted) {
+  const std::filesystem::path printed = outputFolder / "Report.pdf";
+  test::WriteFileBytes(printed, "%PDF- the document being printed");
+  test::WriteFileBytes(outputFolder / "Other.pdf", "%PDF- another document");
+  std::filesystem::create_symlink(printed, outputFolder / "Alias.pdf");
+  state.FilesBeingPrinted = {{1, 2}, *platform::IdentityOf(printed)};
+  ui.fileAnswers = {(outputFolder / "Report.pdf").string(), (outputFolder / "Other.pdf").string()};
+  const struct {
+    std::string_view saveAs;
+    std::string name;
+    std::filesystem::path expected;
+  } cases[] = {
+      {settings::entries::kFolderAuto, "Report.pdf", outputFolder / "Report (2).pdf"},
+      {settings::entries::kFolderAuto, "Alias.pdf", outputFolder / "Alias (2).pdf"},
+      {settings::entries::kFolderAuto, "Other.pdf", outputFolder / "Other.pdf"},
+      {settings::entries::kAskAuto, "Report.pdf", outputFolder / "Report (2).pdf"},
+      {settings::entries::kAskAuto, "Report.pdf", outputFolder / "Other.pdf"},
+  };
+  for (const auto& [saveAs, name, expected] : cases) {
+    state.settings.SaveAs = std::string{saveAs};
+    state.OutputFileName = name;
+    const std::optional<OutputPath> path = ResolveOutputPath(state, *services);
+    ASSERT_TRUE(path);
+    EXPECT_EQ(path->path, expected);
+    EXPECT_EQ(state.OutputFileName, expected.filename());
+  }
+
+  // Taken names are skipped; the new PDF holds the job alone, appended to nothing, and the
+  // document being printed keeps every byte.
+  std::filesystem::copy_file(outputFolder / "Other.pdf", outputFolder / "Report (2).pdf");
+  UseJob(test::PagesJob(2));
+  state.settings.SaveAs = std::string{settings::entries::kFolderAuto};
+  for (const std::string_view mode : {settings::entries::kOverwrite, settings::entries::kAppendToExisting}) {
+    state.settings.AdvAppend = std::string{mode};
+    state.OutputFileName = "Report.pdf";
+    const ConversionOutcome outcome = CreatePdf(state, *services);
+    ASSERT_EQ(outcome.result, ConversionResult::Written) << mode;
+    EXPECT_EQ(outcome.pdf, outputFolder / "Report (3).pdf");
+    EXPECT_EQ(test::InspectPdf(outcome.pdf).pages, 2);
+    std::filesystem::remove(outcome.pdf);
+  }
+  EXPECT_EQ(test::ReadFileBytes(printed), "%PDF- the document being printed");
+  EXPECT_EQ(test::ReadFileBytes(outputFolder / "Report (2).pdf"), "%PDF- another document");
 }
 
 TEST_F(OutputNamingTest, EmptyFolderFallsBackToTheSaveDialog) {

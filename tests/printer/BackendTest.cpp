@@ -58,11 +58,12 @@ class BackendTest : public ::testing::Test {
     fs::permissions(dir_ / "backend/vellumor.conf",
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
   }
-  ProcessResult RunJob(const std::string& user, std::optional<fs::path> file, const std::string& input = "") const {
+  ProcessResult RunJob(const std::string& user, std::optional<fs::path> file, const std::string& input = "",
+                       const std::string& jobOptions = "job-uuid=x") const {
     ProcessOptions options;
     options.setEnvironment = {{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}, {"SCHEDULER_SECRET", "1"}};
     options.stdinText = input;
-    std::vector<std::string> command{Backend().string(), "42", user, "My Report.txt", "1", "job-uuid=x"};
+    std::vector<std::string> command{Backend().string(), "42", user, "My Report.txt", "1", jobOptions};
     if (file) {
       command.push_back(file->string());
     }
@@ -101,6 +102,17 @@ TEST_F(BackendTest, TheJobRunsAsThePrintingUserWithoutADisplay) {
   run = RunJob(user_->Name(), std::nullopt, "%!PS\n(piped) showpage\n");
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(ReadFileBytes(user_->Home() / "input.ps"), "%!PS\n(piped) showpage\n");
+  EXPECT_THAT(Record(), Not(HasSubstr("arg=-s")));
+
+  // A job from print-files mode names the file it prints; only an identity is passed on.
+  for (const auto& [value, argument] : {std::pair{"2049:77", "\narg=-s2049:77\n"}, std::pair{"'1:2 -x'", ""}}) {
+    run = RunJob(user_->Name(), std::nullopt, "%!PS\n",
+                 "job-uuid=x vellumor-printed-file=" + std::string{value} + " document-name-supplied='a b'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string record = Record();
+    EXPECT_EQ(record.find("\narg=-s"), std::string_view{argument}.empty() ? std::string::npos : record.find(argument))
+        << value;
+  }
 }
 
 TEST_F(BackendTest, TheJobFailsUnlessTheProgramSucceeds) {

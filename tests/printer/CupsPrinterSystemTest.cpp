@@ -114,14 +114,14 @@ TEST_F(CupsPrinterSystemTest, PrintingQueuesAJobOrSaysWhyNot) {
   cups_->AddPlainPrinter("Held");
   cups_->Run({"cupsdisable", "Held"});
 
-  const PrinterResult queued = printers_->PrintFile("Held", file, "note.txt");
+  const PrinterResult queued = printers_->PrintFile("Held", file, "note.txt", {});
   ASSERT_TRUE(queued.Ok()) << queued.error;
   EXPECT_GT(queued.jobId, 0);
   EXPECT_THAT(cups_->Jobs("Held"), ::testing::ElementsAre("Held-" + std::to_string(queued.jobId)));
 
   cups_->Run({"cupsreject", "Held"});
-  EXPECT_THAT(printers_->PrintFile("Held", file, "note.txt").error, Not(IsEmpty()));
-  EXPECT_THAT(printers_->PrintFile("Nowhere", file, "note.txt").error, Not(IsEmpty()));
+  EXPECT_THAT(printers_->PrintFile("Held", file, "note.txt", {}).error, Not(IsEmpty()));
+  EXPECT_THAT(printers_->PrintFile("Nowhere", file, "note.txt", {}).error, Not(IsEmpty()));
   cups_->Run({"lpadmin", "-x", "Held"});
 }
 

@@ -36,9 +36,9 @@ class ChangeLimitedPrinters final : public PrinterSystem {
   PrinterResult ClearUserDefault() override {
     return allowed_-- > 0 ? real_.ClearUserDefault() : PrinterResult{"lpoptions is not writable"};
   }
-  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file,
-                          std::string_view title) override {
-    return real_.PrintFile(printer, file, title);
+  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file, std::string_view title,
+                          const JobOptions& options) override {
+    return real_.PrintFile(printer, file, title, options);
   }
 
  private:
