@@ -93,6 +93,15 @@ class TmpdirVariable final {
   std::optional<std::string> saved_;
 };
 
+// A folder like /tmp inside `temp`, where "nobody" can reach; the default folder name of
+// "nobody" in it.
+std::filesystem::path NobodysDefaultFolder(const test::TempDir& temp) {
+  std::filesystem::permissions(temp.Path(), std::filesystem::perms{0755});
+  std::filesystem::create_directory(temp / "shared");
+  std::filesystem::permissions(temp / "shared", std::filesystem::perms{01777});
+  return temp / "shared" / "vellumor-65534";
+}
+
 // The folder Open chose ("<error>" when none) and its notices, one per line.
 std::string Opened(const std::filesystem::path& defaultFolder) {
   std::string error;
@@ -118,29 +127,26 @@ TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
     std::filesystem::permissions(temp / ("open" + std::to_string(mode)), std::filesystem::perms{mode});
   }
   const std::filesystem::path fallback = temp / "vellumor-1000";
-  const std::string instead = "; using " + fallback.string() + " instead.";
+  // The fallback, then the notice of a refused TMPDIR.
+  const auto refused = [&](const std::filesystem::path& folder, const std::string& problem) {
+    return fallback.string() + "\nThe temporary folder " + folder.string() + " from TMPDIR " + problem + "; using " +
+           fallback.string() + " instead.";
+  };
   const struct {
     std::string tmpdir;
     std::string expected;
   } cases[] = {
       {good.string(), good.string()},
       {good.string() + "//", good.string()},
-      {(temp / "link").string(), fallback.string() + "\nThe temporary folder " + (temp / "link").string() +
-                                     " from TMPDIR is a symbolic link" + instead},
+      {(temp / "link").string(), refused(temp / "link", "is a symbolic link")},
       // A trailing "/" makes the system follow the link; the check still sees it.
-      {(temp / "link/").string(), fallback.string() + "\nThe temporary folder " + (temp / "link").string() +
-                                      " from TMPDIR is a symbolic link" + instead},
-      {(temp / "file").string(), fallback.string() + "\nThe temporary folder " + (temp / "file").string() +
-                                     " from TMPDIR is not a folder" + instead},
-      {(temp / "open493").string(), fallback.string() + "\nThe temporary folder " + (temp / "open493").string() +
-                                        " from TMPDIR can be accessed by other users" + instead},
-      {(temp / "open504").string(), fallback.string() + "\nThe temporary folder " + (temp / "open504").string() +
-                                        " from TMPDIR can be accessed by other users" + instead},
-      {(temp / "open1023").string(), fallback.string() + "\nThe temporary folder " + (temp / "open1023").string() +
-                                         " from TMPDIR can be accessed by other users" + instead},
-      {(temp / "missing").string(), fallback.string() + "\nThe temporary folder " + (temp / "missing").string() +
-                                        " from TMPDIR cannot be used: No such file or directory" + instead},
-      {"tmp", fallback.string() + "\nThe temporary folder tmp from TMPDIR is not an absolute path" + instead},
+      {(temp / "link/").string(), refused(temp / "link", "is a symbolic link")},
+      {(temp / "file").string(), refused(temp / "file", "is not a folder")},
+      {(temp / "open493").string(), refused(temp / "open493", "can be accessed by other users")},
+      {(temp / "open504").string(), refused(temp / "open504", "can be accessed by other users")},
+      {(temp / "open1023").string(), refused(temp / "open1023", "can be accessed by other users")},
+      {(temp / "missing").string(), refused(temp / "missing", "cannot be used: No such file or directory")},
+      {"tmp", refused("tmp", "is not an absolute path")},
       {"", fallback.string()},
   };
   for (const auto& [value, expected] : cases) {
@@ -153,15 +159,11 @@ TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
 
   // Another user's folder, seen by that user: as root, "nobody" looks at root's private folder.
   if (::geteuid() == 0) {
-    const std::filesystem::path shared = temp / "shared";
-    std::filesystem::create_directory(shared);
-    std::filesystem::permissions(shared, std::filesystem::perms{01777});
-    std::filesystem::permissions(temp.Path(), std::filesystem::perms{0755});
+    const std::filesystem::path nobodys = NobodysDefaultFolder(temp);
     tmpdir.Set(good.string());
-    const std::string seen = test::RunUnprivileged([&] { return Opened(shared / "vellumor-65534"); });
-    EXPECT_EQ(seen, (shared / "vellumor-65534").string() + "\nThe temporary folder " + good.string() +
-                        " from TMPDIR belongs to another user; using " + (shared / "vellumor-65534").string() +
-                        " instead.");
+    EXPECT_EQ(test::RunUnprivileged([&] { return Opened(nobodys); }),
+              nobodys.string() + "\nThe temporary folder " + good.string() +
+                  " from TMPDIR belongs to another user; using " + nobodys.string() + " instead.");
   }
 }
 
@@ -205,14 +207,11 @@ TEST(TempFolderTest, ATakenDefaultGivesAFolderOfThisRunAlone) {
 
   // Another user's folder at the default name: as root, "nobody" finds root's folder there.
   if (::geteuid() == 0) {
-    const std::filesystem::path shared = temp / "shared";
-    std::filesystem::create_directory(shared);
-    std::filesystem::permissions(shared, std::filesystem::perms{01777});
-    std::filesystem::permissions(temp.Path(), std::filesystem::perms{0755});
-    std::filesystem::create_directory(shared / "vellumor-65534");
-    std::filesystem::permissions(shared / "vellumor-65534", std::filesystem::perms{0700});
+    const std::filesystem::path nobodys = NobodysDefaultFolder(temp);
+    std::filesystem::create_directory(nobodys);
+    std::filesystem::permissions(nobodys, std::filesystem::perms{0700});
     const std::string seen = test::RunUnprivileged([&] {
-      const std::string text = Opened(shared / "vellumor-65534");
+      const std::string text = Opened(nobodys);
       return std::regex_match(text, std::regex{".*/vellumor-65534-[A-Za-z0-9]{6}\n.*belongs to another user; using .*"})
                  ? ""
                  : text;
