@@ -64,7 +64,12 @@ bool PrivateCups::Launch(std::string& error) {
                      "Browsing No\nWebInterface No\nDefaultAuthType None\n"
                      "PreserveJobHistory Yes\n"
                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                     "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
+                     "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n"
+                     // The product's queue takes jobs only from users the scheduler has authenticated
+                     // (over this local socket, by the peer's credentials), as a system's scheduler does.
+                     "<Policy authenticated>\n  <Limit Create-Job Print-Job Print-URI Validate-Job>\n"
+                     "    AuthType Basic\n    Require valid-user\n    Order deny,allow\n  </Limit>\n"
+                     "  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n");
   WriteFileBytes(root / "etc/cups-files.conf",
                  "ServerRoot " + (root / "etc").string() + "\nRequestRoot " + (root / "spool").string() + "\nTempDir " +
                      (root / "spool/tmp").string() + "\nCacheDir " + (root / "cache").string() + "\nStateDir " +
