@@ -214,7 +214,9 @@ say "purging"
 DEBIAN_FRONTEND=noninteractive apt-get purge -y vellumor > "$work/purge.log" 2>&1 ||
   fail "apt-get purge failed: $(cat "$work/purge.log")"
 lpstat -p "$queue" > /dev/null 2>&1 && fail "the queue is still there"
-[ ! -e "/etc/cups/ppd/$queue.ppd" ] || fail "the queue's driver file is still there"
+for file in "/etc/cups/ppd/$queue.ppd" "/var/cache/cups/$queue.strings"; do
+  [ ! -e "$file" ] || fail "$file, made for the queue, is still there"
+done
 while read -r path; do
   if [ -e "$path" ] || [ -L "$path" ]; then
     fail "$path is still there"
