@@ -167,6 +167,12 @@ DEBIAN_FRONTEND=noninteractive dpkg-reconfigure vellumor
 DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall "./$deb" > "$work/reinstall.log" 2>&1 ||
   fail "reinstalling failed: $(cat "$work/reinstall.log")"
 lpstat -p "$queue" > /dev/null || fail "the queue is gone after reinstalling"
+# The install script of the source tree only makes the queue again, leaving the package's files.
+lpadmin -x "$queue"
+scripts/install-printer.sh
+lpstat -p "$queue" > /dev/null || fail "install-printer.sh made no queue"
+[ ! -e /usr/lib/cups/backend/vellumor.conf ] || fail "install-printer.sh wrote beside the package's backend"
+dpkg --verify vellumor || fail "the package's files were changed"
 
 say "printing as an ordinary user"
 user=vlmpkg$$
