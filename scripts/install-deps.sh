@@ -10,8 +10,9 @@ packages=(
   libgtest-dev libgmock-dev
   libqpdf-dev qpdf poppler-utils
   enscript groff
-  cups cups-client cups-filters
+  cups cups-client cups-filters cups-ipp-utils
   clang libclang-rt-14-dev
+  dpkg-dev librsvg2-bin lintian desktop-file-utils appstream man-db xdg-utils
 )
 
 missing=()

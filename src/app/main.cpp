@@ -10,6 +10,7 @@
 #include "app/ArgumentTable.h"
 #include "app/FrontEnd.h"
 #include "app/MainController.h"
+#include "app/ProgramInformation.h"
 #include "app/UnattendedInteraction.h"
 #include "convert/Engine.h"
 #include "platform/Clock.h"
@@ -52,6 +53,11 @@ int FinishUnattended(const app::StartOutcome& outcome, app::MainController& cont
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before anything else, so that asking touches no job, setting or window.
+  if (const std::optional<std::string> information = app::InformationRequested(argc, argv)) {
+    std::fputs(information->c_str(), stdout);
+    return 0;
+  }
   app::UnattendedInteraction unattended;
   std::string error;
   std::unique_ptr<app::FrontEnd> frontEnd;

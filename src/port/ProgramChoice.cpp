@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace vellumor::port {
@@ -38,12 +39,41 @@ std::string Trimmed(std::string text) {
   return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
 }
 
+// Takes the program from the configuration file `config` into `program`; "" when it could, else why not.
+std::string ReadProgramSetting(const std::filesystem::path& config, std::filesystem::path& program) {
+  if (std::string reason = UnprotectedReason(config); !reason.empty()) {
+    return "ignoring " + config.string() + ": " + reason;
+  }
+  std::ifstream in(config);
+  if (!in) {
+    return "cannot read " + config.string();
+  }
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    line = Trimmed(line);
+    if (line.empty() || line.front() == '#') {
+      continue;
+    }
+    if (!line.starts_with(kProgramKey)) {
+      return config.string() + " line " + std::to_string(number) + ": unknown setting \"" + line + "\"";
+    }
+    program = Trimmed(line.substr(kProgramKey.size()));
+  }
+  return "";
+}
+
 }  // namespace
 
 std::filesystem::path ConfigurationFile(const std::filesystem::path& backend) {
   std::filesystem::path file = backend;
   file += ".conf";
   return file;
+}
+
+std::filesystem::path SystemConfigurationFile() {
+  return VELLUMOR_SYSTEM_CONFIGURATION;
 }
 
 std::filesystem::path InstalledProgram() {
@@ -58,30 +88,16 @@ std::string UnprotectedReason(const std::filesystem::path& path) {
   return folder.empty() || folder == path ? "" : CheckOne(folder);
 }
 
-ProgramChoice ChooseProgram(const std::filesystem::path& backend, const std::filesystem::path& installedProgram) {
-  const std::filesystem::path config = ConfigurationFile(backend);
+ProgramChoice ChooseProgram(const std::vector<std::filesystem::path>& configurations,
+                            const std::filesystem::path& installedProgram) {
   std::filesystem::path program = installedProgram;
-  std::error_code missing;
-  if (std::filesystem::exists(std::filesystem::symlink_status(config, missing))) {
-    if (std::string reason = UnprotectedReason(config); !reason.empty()) {
-      return {{}, "ignoring " + config.string() + ": " + reason};
-    }
-    std::ifstream in(config);
-    if (!in) {
-      return {{}, "cannot read " + config.string()};
-    }
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-      ++number;
-      line = Trimmed(line);
-      if (line.empty() || line.front() == '#') {
-        continue;
-      }
-      if (!line.starts_with(kProgramKey)) {
-        return {{}, config.string() + " line " + std::to_string(number) + ": unknown setting \"" + line + "\""};
-      }
-      program = Trimmed(line.substr(kProgramKey.size()));
+  const auto found = std::find_if(configurations.begin(), configurations.end(), [](const auto& file) {
+    std::error_code missing;
+    return std::filesystem::exists(std::filesystem::symlink_status(file, missing));
+  });
+  if (found != configurations.end()) {
+    if (std::string error = ReadProgramSetting(*found, program); !error.empty()) {
+      return {{}, error};
     }
   }
   if (!program.is_absolute()) {

@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
   if (!user) {
     return Fail(error);
   }
-  const port::ProgramChoice choice = port::ChooseProgram(OwnPath(argv[0]), port::InstalledProgram());
+  const port::ProgramChoice choice = port::ChooseProgram(
+      {port::ConfigurationFile(OwnPath(argv[0])), port::SystemConfigurationFile()}, port::InstalledProgram());
   if (!choice.error.empty()) {
     return Fail(choice.error);
   }

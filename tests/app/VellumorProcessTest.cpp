@@ -12,6 +12,7 @@
 #include "platform/UnprivilegedRun.h"
 #include "printer/support/PrivateCups.h"
 #include "printer/support/TestUser.h"
+#include "app/ProgramInformation.h"
 #include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
@@ -234,6 +235,24 @@ TEST(TemporaryFolderProcessTest, AnotherUserCannotSteerTheJobThroughIt) {
   EXPECT_EQ(ReadFileBytes(thesis), "the victim's thesis");
   EXPECT_FALSE(std::filesystem::exists(shared / "started"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator{shared}, {}), 0xFFFF + 2);
+
+TEST_F(VellumorProcessTest, HelpAndVersionAnswerWithoutTouchingTheJob) {
+  const std::string job = "%!PS\n%%Title: Untouched\nshowpage\n";
+  const ProcessResult version = sandbox.RunWithInput(job, {"--version"});
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "vellumor 1.06\n");
+  const ProcessResult help = sandbox.RunWithInput(job, {"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_THAT(help.out, ::testing::StartsWith("Usage: vellumor"));
+  EXPECT_EQ(version.err + help.err, "");
+  EXPECT_TRUE(std::filesystem::is_empty(sandbox.Desktop()));
+  EXPECT_FALSE(std::filesystem::exists(sandbox.RegistryFolder()));
+
+  // Only the lone, exact option asks; anything else is a file to print, as before.
+  for (const std::vector<const char*>& argv : std::vector<std::vector<const char*>>{
+           {"vellumor", "./--help"}, {"vellumor", "--help", "report.txt"}, {"vellumor", "-h"}, {"vellumor"}}) {
+    EXPECT_FALSE(app::InformationRequested(static_cast<int>(argv.size()), argv.data())) << argv.back();
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <chrono>
 
+#include "port/ProgramChoice.h"
 #include "printer/support/TestUser.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -170,6 +171,25 @@ TEST_F(BackendTest, OnlyRootCanChooseTheProgram) {
   WriteConfig("programme=" + Program().string() + "\n");
   EXPECT_THAT(RunJob(user_->Name(), std::nullopt).err, HasSubstr("unknown setting"));
   EXPECT_FALSE(fs::exists(user_->Home() / "record.txt"));
+}
+
+TEST_F(BackendTest, TheFileBesideTheBackendCountsBeforeTheSystemConfiguration) {
+  // The system's file as the package installs it, and one beside a backend installed from a build.
+  const fs::path system = dir_ / "etc/backend.conf";
+  fs::create_directories(system.parent_path());
+  WriteFileBytes(system, "# installed\nprogram=" + Program().string() + "\n");
+  const fs::path beside = port::ConfigurationFile(Backend());
+  const fs::path other = dir_ / "program/other";
+  WriteFileBytes(other, kRecorder);
+  fs::permissions(other, kShared);
+  WriteConfig("program=" + other.string() + "\n");
+
+  EXPECT_EQ(port::ChooseProgram({beside, system}, "/nonexistent").program, other);
+  fs::remove(beside);
+  EXPECT_EQ(port::ChooseProgram({beside, system}, "/nonexistent").program, Program());
+  fs::remove(system);
+  EXPECT_EQ(port::ChooseProgram({beside, system}, Program()).program, Program());
+  EXPECT_THAT(port::ChooseProgram({beside, system}, "/nonexistent").error, HasSubstr("/nonexistent does not exist"));
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#include "app/ProgramInformation.h"
+
+#include <string_view>
+
+#include "convert/MarksFile.h"
+
+namespace vellumor::app {
+namespace {
+
+// The version the project is built as is the one the program writes into every PDF.
+static_assert(convert::kCreator.ends_with(" v" VELLUMOR_VERSION),
+              "the project version and the product version text differ");
+
+constexpr std::string_view kUsage =
+    "Usage: vellumor [-bDOCUMENT] < JOB.ps   convert a print job (PostScript) into a PDF\n"
+    "       vellumor                         edit the settings (needs a display)\n"
+    "       vellumor FILE...                 print the files on the Vellumor printer\n"
+    "       vellumor --help | --version\n"
+    "\n"
+    "Without a display the program runs unattended: the PDF's path is written on standard output\n"
+    "and messages on standard error. Exit status: 0 PDF written or files printed, 1 no PDF written\n"
+    "or a file not printed, 2 nothing to do or could not start. See vellumor(1).\n";
+
+}  // namespace
+
+std::optional<std::string> InformationRequested(int argc, const char* const* argv) {
+  if (argc != 2 || argv[1] == nullptr) {
+    return std::nullopt;
+  }
+  const std::string_view argument{argv[1]};
+  if (argument == "--help") {
+    return std::string{kUsage};
+  }
+  if (argument == "--version") {
+    return std::string{"vellumor " VELLUMOR_VERSION "\n"};
+  }
+  return std::nullopt;
+}
+
+}  // namespace vellumor::app
