@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/Environment.h"
+#include "platform/PrivateFolder.h"
 
 namespace vellumor::platform {
 
@@ -62,25 +63,8 @@ bool CheckPrivateFolder(const std::filesystem::path& folder, std::string& error)
     error = Describe(folder, "cannot be created: " + std::string{std::strerror(errno)});
     return false;
   }
-  struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0) {
-    error = Describe(folder, "cannot be used: " + std::string{std::strerror(errno)});
-    return false;
-  }
-  if (S_ISLNK(info.st_mode)) {
-    error = Describe(folder, "is a symbolic link; refusing to use it.");
-    return false;
-  }
-  if (!S_ISDIR(info.st_mode)) {
-    error = Describe(folder, "is not a folder; refusing to use it.");
-    return false;
-  }
-  if (info.st_uid != ::geteuid()) {
-    error = Describe(folder, "belongs to another user; refusing to use it.");
-    return false;
-  }
-  if ((info.st_mode & 077) != 0) {
-    error = Describe(folder, "can be accessed by other users; refusing to use it.");
+  if (std::string problem = PrivateFolderProblem(folder); !problem.empty()) {
+    error = Describe(folder, problem);
     return false;
   }
   return true;
