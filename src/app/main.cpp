@@ -1,11 +1,14 @@
 // vellumor: a print job on standard input becomes a PDF; with no job it edits the settings;
-// with file arguments it prints those files through the Vellumor printer.
+// with file arguments it prints those files through the Vellumor printer; with --agent it waits in
+// a graphical session and starts itself there for each printed job.
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
+#include "agent/AgentStart.h"
 #include "app/ArgumentTable.h"
 #include "app/FrontEnd.h"
 #include "app/MainController.h"
@@ -51,6 +54,14 @@ int FinishUnattended(const app::StartOutcome& outcome, app::MainController& cont
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The session agent touches neither the windows nor the settings: it only starts this program.
+  if (argc >= 2 && std::string_view{argv[1]} == agent::kAgentOption) {
+    if (argc > 2) {
+      std::fprintf(stderr, "vellumor: %s takes no further arguments\n", argv[1]);
+      return app::kExitNothingToDo;
+    }
+    return agent::RunSessionAgent();
+  }
   app::UnattendedInteraction unattended;
   std::string error;
   std::unique_ptr<app::FrontEnd> frontEnd;
