@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "port/SessionHandOver.h"
+
 namespace vellumor::port {
 namespace {
 
@@ -24,8 +26,8 @@ extern "C" void PassOnTermination(int) {
 }
 
 std::vector<std::string> CleanEnvironment(const JobUser& user) {
-  // Only what a login would give: no display (so the program runs without windows), nothing of
-  // the scheduler's or root's environment.
+  // Only what a login would give: no display (without a session the program runs without
+  // windows), nothing of the scheduler's or root's environment.
   return {"HOME=" + user.home, "USER=" + user.name, "LOGNAME=" + user.name, "SHELL=" + user.shell,
           "PATH=/usr/local/bin:/usr/bin:/bin"};
 }
@@ -62,6 +64,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     if (::chdir(user.home.c_str()) != 0 && ::chdir("/") != 0) {
       failed = "chdir";
     } else {
+      HandOverToSession(request);
       ::signal(SIGTERM, SIG_DFL);
       ::signal(SIGPIPE, SIG_DFL);
       sigset_t none;

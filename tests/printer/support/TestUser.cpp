@@ -28,13 +28,14 @@ ProcessResult RunWithRetries(const std::vector<std::string>& command) {
 
 }  // namespace
 
-std::unique_ptr<TestUser> TestUser::Create(const std::filesystem::path& homeParent, std::string& error) {
+std::unique_ptr<TestUser> TestUser::Create(const std::filesystem::path& homeParent, std::string& error,
+                                           std::string_view suffix) {
   if (::geteuid() != 0) {
     error = "making a test user needs root";
     return nullptr;
   }
   std::unique_ptr<TestUser> user{new TestUser};
-  user->name_ = "vlmtest" + std::to_string(::getpid());
+  user->name_ = "vlmtest" + std::to_string(::getpid()) + std::string{suffix};
   user->home_ = homeParent / user->name_;
   std::filesystem::create_directories(user->home_);
   RunProcess({"userdel", user->name_});  // a leftover of a test that was killed
