@@ -11,6 +11,7 @@ packages=(
   libqpdf-dev qpdf poppler-utils
   enscript groff
   cups cups-client cups-filters
+  desktop-file-utils
   clang libclang-rt-14-dev
 )
 

@@ -32,6 +32,9 @@ void StopChild(int process, bool now);
 // The children that have ended since the last call, without waiting.
 std::vector<ChildEnd> CollectEndedChildren();
 
+// The argument (or environment) vector of `texts` as exec takes it; valid while `texts` is.
+std::vector<char*> ArgumentVector(std::vector<std::string>& texts);
+
 // This process's environment as "NAME=value" entries.
 std::vector<std::string> CurrentEnvironment();
 // The file of the running program itself (not a path it was started by).

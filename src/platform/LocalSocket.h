@@ -35,7 +35,7 @@ class LocalSocket final {
   static std::optional<LocalSocket> Connect(const std::filesystem::path& path, std::chrono::milliseconds timeout,
                                             std::string& error);
 
-  // The next connection waiting at a listener; nothing when none waits.
+  // The next connection waiting at a listener (it never blocks in Send); nothing when none waits.
   std::optional<LocalSocket> Accept();
   // Sends one message with `files` attached (they stay open here); false when the other end is gone.
   bool Send(std::string_view bytes, const std::vector<int>& files = {});

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ChildProcess.h"
 #include "port/SessionHandOver.h"
 
 namespace vellumor::port {
@@ -30,15 +31,6 @@ std::vector<std::string> CleanEnvironment(const JobUser& user) {
   // windows), nothing of the scheduler's or root's environment.
   return {"HOME=" + user.home, "USER=" + user.name, "LOGNAME=" + user.name, "SHELL=" + user.shell,
           "PATH=/usr/local/bin:/usr/bin:/bin"};
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) {
-    pointers.push_back(text.data());
-  }
-  pointers.push_back(nullptr);
-  return pointers;
 }
 
 // In the child: become the user and start the program. Returns only on failure.
@@ -92,8 +84,8 @@ std::vector<std::string> ProgramArguments(const JobRequest& request) {
 std::optional<int> RunJob(const JobRequest& request, std::string& error) {
   std::vector<std::string> arguments = ProgramArguments(request);
   std::vector<std::string> environment = CleanEnvironment(request.user);
-  std::vector<char*> argv = Pointers(arguments);
-  std::vector<char*> envp = Pointers(environment);
+  std::vector<char*> argv = platform::ArgumentVector(arguments);
+  std::vector<char*> envp = platform::ArgumentVector(environment);
 
   struct sigaction action {};
   action.sa_handler = PassOnTermination;

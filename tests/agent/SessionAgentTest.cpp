@@ -42,11 +42,8 @@ class SessionAgentTest : public ::testing::Test {
 
   std::unique_ptr<AgentProcess> StartAgent(const AgentSetup& setup) {
     std::string error;
-    std::unique_ptr<AgentProcess> agent = AgentProcess::Start(setup, error);
+    std::unique_ptr<AgentProcess> agent = AgentProcess::StartListening(setup, error);
     EXPECT_NE(agent, nullptr) << error;
-    if (agent) {
-      EXPECT_TRUE(agent->WaitUntilListening()) << agent->ErrorOutput();
-    }
     return agent;
   }
   platform::OwnedFile Job(const std::string& title) {
@@ -258,6 +255,17 @@ TEST_F(SessionAgentTest, WithoutAPrivateRuntimeFolderNoAgentStarts) {
     EXPECT_EQ(run.exitCode, 2) << each.message;
     EXPECT_THAT(run.err, HasSubstr(each.message));
   }
+}
+
+TEST(AutostartEntryTest, SessionsStartTheAgentThroughAValidEntry) {
+  if (!HaveProgram("desktop-file-validate")) {
+    GTEST_SKIP() << "desktop-file-validate is not installed";
+  }
+  const std::string entry = std::string{VELLUMOR_SOURCE_DIR} + "/src/agent/vellumor-agent.desktop";
+  const ProcessResult validated = RunProcess({"desktop-file-validate", entry});
+  EXPECT_EQ(validated.exitCode, 0) << validated.out << validated.err;
+  EXPECT_EQ(validated.out + validated.err, "") << "not even a hint";
+  EXPECT_THAT(ReadFileBytes(entry), HasSubstr("\nExec=vellumor --agent\n"));
 }
 
 }  // namespace

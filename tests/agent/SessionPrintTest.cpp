@@ -64,11 +64,8 @@ class SessionPrintTest : public ::testing::Test {
     setup.user = user.Uid();
     setup.group = user.Gid();
     std::string error;
-    std::unique_ptr<AgentProcess> agent = AgentProcess::Start(setup, error);
+    std::unique_ptr<AgentProcess> agent = AgentProcess::StartListening(setup, error);
     EXPECT_NE(agent, nullptr) << error;
-    if (agent) {
-      EXPECT_TRUE(agent->WaitUntilListening()) << agent->ErrorOutput();
-    }
     return agent;
   }
   // Prints `file` as `user`; the job's id.

@@ -10,9 +10,8 @@
 extern char** environ;
 
 namespace vellumor::platform {
-namespace {
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
+std::vector<char*> ArgumentVector(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
   for (std::string& text : texts) {
     pointers.push_back(text.data());
@@ -21,13 +20,11 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-}  // namespace
-
 std::optional<int> StartChild(const ChildLaunch& launch, std::string& error) {
   std::vector<std::string> arguments = launch.arguments;
   std::vector<std::string> environment = launch.environment;
-  std::vector<char*> argv = Pointers(arguments);
-  std::vector<char*> envp = Pointers(environment);
+  std::vector<char*> argv = ArgumentVector(arguments);
+  std::vector<char*> envp = ArgumentVector(environment);
 
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);

@@ -17,30 +17,27 @@ std::string Reason(std::string_view what) {
   return std::string{what} + ": " + std::strerror(errno);
 }
 
-bool Address(const std::filesystem::path& path, sockaddr_un& address, std::string& error) {
+// A new packet socket and the address of `path`; an invalid file, with the reason, when either fails.
+OwnedFile NewSocket(const std::filesystem::path& path, sockaddr_un& address, std::string& error) {
   address.sun_family = AF_UNIX;
   if (path.native().size() >= sizeof address.sun_path) {
     error = path.string() + " is too long a name for a socket";
-    return false;
+    return OwnedFile{};
   }
   path.native().copy(address.sun_path, sizeof address.sun_path - 1);
-  return true;
-}
-
-OwnedFile NewSocket() {
-  return OwnedFile{::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0)};
+  OwnedFile file{::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0)};
+  if (!file.Valid()) {
+    error = Reason("socket");
+  }
+  return file;
 }
 
 }  // namespace
 
 std::optional<LocalSocket> LocalSocket::Listen(const std::filesystem::path& path, std::string& error) {
   sockaddr_un address{};
-  if (!Address(path, address, error)) {
-    return std::nullopt;
-  }
-  OwnedFile file = NewSocket();
+  OwnedFile file = NewSocket(path, address, error);
   if (!file.Valid()) {
-    error = Reason("socket");
     return std::nullopt;
   }
   struct stat old {};
@@ -72,12 +69,8 @@ std::optional<LocalSocket> LocalSocket::Listen(const std::filesystem::path& path
 std::optional<LocalSocket> LocalSocket::Connect(const std::filesystem::path& path, std::chrono::milliseconds timeout,
                                                 std::string& error) {
   sockaddr_un address{};
-  if (!Address(path, address, error)) {
-    return std::nullopt;
-  }
-  OwnedFile file = NewSocket();
+  OwnedFile file = NewSocket(path, address, error);
   if (!file.Valid()) {
-    error = Reason("socket");
     return std::nullopt;
   }
   // A listener whose queue is full makes connect wait for as long as sending may.
@@ -93,7 +86,8 @@ std::optional<LocalSocket> LocalSocket::Connect(const std::filesystem::path& pat
 }
 
 std::optional<LocalSocket> LocalSocket::Accept() {
-  OwnedFile connection{::accept4(file_.Get(), nullptr, nullptr, SOCK_CLOEXEC)};
+  // A listener's side never waits on one peer: a peer that stops reading only loses its answers.
+  OwnedFile connection{::accept4(file_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)};
   if (!connection.Valid()) {
     return std::nullopt;
   }

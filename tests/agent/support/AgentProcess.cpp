@@ -68,6 +68,15 @@ std::unique_ptr<AgentProcess> AgentProcess::Start(const AgentSetup& setup, std::
   return agent;
 }
 
+std::unique_ptr<AgentProcess> AgentProcess::StartListening(const AgentSetup& setup, std::string& error) {
+  std::unique_ptr<AgentProcess> agent = Start(setup, error);
+  if (agent && !agent->WaitUntilListening()) {
+    error = "the agent does not listen: " + agent->ErrorOutput();
+    return nullptr;
+  }
+  return agent;
+}
+
 AgentProcess::~AgentProcess() {
   CloseControl();
   if (!WaitForExit() && pid_ > 0) {

@@ -27,6 +27,8 @@ struct AgentSetup {
 class AgentProcess final {
  public:
   static std::unique_ptr<AgentProcess> Start(const AgentSetup& setup, std::string& error);
+  // Started and listening; nothing, with the reason and what the agent said, when it is not.
+  static std::unique_ptr<AgentProcess> StartListening(const AgentSetup& setup, std::string& error);
   // Ends the agent by closing its controlling connection (killing it when that does not help).
   ~AgentProcess();
   AgentProcess(const AgentProcess&) = delete;
