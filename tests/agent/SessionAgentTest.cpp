@@ -15,6 +15,7 @@
 #include "platform/LocalSocket.h"
 #include "platform/UnprivilegedRun.h"
 #include "printer/support/PrivateCups.h"
+#include "support/DesktopSession.h"
 #include "support/Sandbox.h"
 
 namespace vellumor::test {
@@ -207,11 +208,18 @@ TEST_F(SessionAgentTest, ACancelledJobsProgramIsStopped) {
 }
 
 TEST_F(SessionAgentTest, TheAgentEndsWithItsSessionAndTakesItsSocketAlong) {
-  enum class Ending { ControlClosed, Terminated, HungUp, DisplayGone };
+  enum class Ending { ControlClosed, Terminated, HungUp, WaylandGone, XServerGone };
   MakeRuntimeFolder(setup_.runtime, ::geteuid(), ::getegid());
   setup_.environment["WAYLAND_DISPLAY"] = "wayland-test";
-  for (const Ending ending : {Ending::ControlClosed, Ending::Terminated, Ending::HungUp, Ending::DisplayGone}) {
+  for (const Ending ending :
+       {Ending::ControlClosed, Ending::Terminated, Ending::HungUp, Ending::WaylandGone, Ending::XServerGone}) {
     WriteFileBytes(setup_.runtime / "wayland-test", "");
+    std::string why;
+    std::unique_ptr<XvfbServer> xserver = ending == Ending::XServerGone ? XvfbServer::Start(why) : nullptr;
+    if (ending == Ending::XServerGone && !xserver) {
+      continue;  // no X server here; the other endings still count
+    }
+    setup_.environment["DISPLAY"] = xserver ? xserver->Display() : "";
     const std::unique_ptr<AgentProcess> agent = StartAgent(setup_);
     switch (ending) {
       case Ending::ControlClosed:
@@ -223,8 +231,11 @@ TEST_F(SessionAgentTest, TheAgentEndsWithItsSessionAndTakesItsSocketAlong) {
       case Ending::HungUp:
         agent->Signal(SIGHUP);
         break;
-      case Ending::DisplayGone:
+      case Ending::WaylandGone:
         fs::remove(setup_.runtime / "wayland-test");
+        break;
+      case Ending::XServerGone:
+        xserver.reset();
         break;
     }
     EXPECT_EQ(agent->WaitForExit(), std::optional<int>{0}) << static_cast<int>(ending);
