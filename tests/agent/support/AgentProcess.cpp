@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -31,6 +32,13 @@ std::unique_ptr<AgentProcess> AgentProcess::Start(const AgentSetup& setup, std::
                                        "XDG_RUNTIME_DIR=" + setup.runtime.string()};
   for (const auto& [name, value] : setup.environment) {
     environment.push_back(name + "=" + value);
+  }
+  // The sanitizers' settings of the test run reach the programs the agent starts, as the
+  // session's environment does.
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name)) {
+      environment.push_back(std::string{name} + "=" + value);
+    }
   }
   std::vector<char*> envp;
   for (std::string& entry : environment) {
