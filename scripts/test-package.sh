@@ -143,6 +143,7 @@ dpkg-query -W -f='${Conffiles}' vellumor | grep -q '^ /etc/vellumor/backend.conf
   fail "/etc/vellumor/backend.conf is no conffile"
 [ "$(vellumor --version)" = "vellumor 1.06" ] || fail "vellumor --version"
 desktop-file-validate /usr/share/applications/vellumor.desktop || fail "desktop entry"
+desktop-file-validate /etc/xdg/autostart/vellumor-agent.desktop || fail "autostart entry of the session agent"
 appstreamcli validate --no-net /usr/share/metainfo/example.vellumor.vellumor.metainfo.xml || fail "AppStream"
 LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l /usr/share/man/man1/vellumor.1.gz > /dev/null 2> "$work/man.err"
 [ ! -s "$work/man.err" ] || fail "the manual page renders with warnings: $(cat "$work/man.err")"

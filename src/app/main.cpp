@@ -1,12 +1,15 @@
 // vellumor: a print job on standard input becomes a PDF; with no job it edits the settings;
-// with file arguments it prints those files through the Vellumor printer.
+// with file arguments it prints those files through the Vellumor printer; with --agent it waits in
+// a graphical session and starts itself there for each printed job.
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "agent/AgentStart.h"
 #include "app/ArgumentTable.h"
 #include "app/FrontEnd.h"
 #include "app/MainController.h"
@@ -57,6 +60,14 @@ int main(int argc, char** argv) {
   if (const std::optional<std::string> information = app::InformationRequested(argc, argv)) {
     std::fputs(information->c_str(), stdout);
     return 0;
+  }
+  // The session agent touches neither the windows nor the settings: it only starts this program.
+  if (argc >= 2 && std::string_view{argv[1]} == agent::kAgentOption) {
+    if (argc > 2) {
+      std::fprintf(stderr, "vellumor: %s takes no further arguments\n", argv[1]);
+      return app::kExitNothingToDo;
+    }
+    return agent::RunSessionAgent();
   }
   app::UnattendedInteraction unattended;
   std::string error;

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ChildProcess.h"
+#include "port/SessionHandOver.h"
 #include "printer/ProductPrinter.h"
 
 namespace vellumor::port {
@@ -26,19 +28,10 @@ extern "C" void PassOnTermination(int) {
 }
 
 std::vector<std::string> CleanEnvironment(const JobUser& user) {
-  // Only what a login would give: no display (so the program runs without windows), nothing of
-  // the scheduler's or root's environment.
+  // Only what a login would give: no display (without a session the program runs without
+  // windows), nothing of the scheduler's or root's environment.
   return {"HOME=" + user.home, "USER=" + user.name, "LOGNAME=" + user.name, "SHELL=" + user.shell,
           "PATH=/usr/local/bin:/usr/bin:/bin"};
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  for (std::string& text : texts) {
-    pointers.push_back(text.data());
-  }
-  pointers.push_back(nullptr);
-  return pointers;
 }
 
 // In the child: become the user and start the program. Returns only on failure.
@@ -64,6 +57,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     if (::chdir(user.home.c_str()) != 0 && ::chdir("/") != 0) {
       failed = "chdir";
     } else {
+      HandOverToSession(request);
       ::signal(SIGTERM, SIG_DFL);
       ::signal(SIGPIPE, SIG_DFL);
       sigset_t none;
@@ -94,8 +88,8 @@ std::vector<std::string> ProgramArguments(const JobRequest& request) {
 std::optional<int> RunJob(const JobRequest& request, std::string& error) {
   std::vector<std::string> arguments = ProgramArguments(request);
   std::vector<std::string> environment = CleanEnvironment(request.user);
-  std::vector<char*> argv = Pointers(arguments);
-  std::vector<char*> envp = Pointers(environment);
+  std::vector<char*> argv = platform::ArgumentVector(arguments);
+  std::vector<char*> envp = platform::ArgumentVector(environment);
 
   struct sigaction action {};
   action.sa_handler = PassOnTermination;

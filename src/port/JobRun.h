@@ -1,5 +1,6 @@
 #pragma once
-// Running the vellumor program for one print job, as the user who printed it, unattended.
+// Running the vellumor program for one print job, as the user who printed it: in the user's
+// graphical session when a session agent serves it, else unattended.
 
 #include <filesystem>
 #include <optional>
@@ -22,10 +23,10 @@ struct JobRequest {
 // "-s<identity>" naming the file being printed when there is one.
 std::vector<std::string> ProgramArguments(const JobRequest& request);
 
-// Starts the program with the user's rights (groups, group, user), home folder and a clean
-// environment without a display, waits for it and returns its exit status. A termination request
-// (the job was cancelled) is passed on to it. Nothing, with the reason in `error`, when it could
-// not be started or did not exit normally.
+// Starts the program with the user's rights (groups, group, user): through the user's session
+// agent, else with the user's home folder and a clean environment without a display; waits for it and returns its exit
+// status. A termination request (the job was cancelled) is passed on to it. Nothing, with the reason in `error`, when
+// it could not be started or did not exit normally.
 std::optional<int> RunJob(const JobRequest& request, std::string& error);
 
 }  // namespace vellumor::port

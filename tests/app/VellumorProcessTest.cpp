@@ -235,6 +235,7 @@ TEST(TemporaryFolderProcessTest, AnotherUserCannotSteerTheJobThroughIt) {
   EXPECT_EQ(ReadFileBytes(thesis), "the victim's thesis");
   EXPECT_FALSE(std::filesystem::exists(shared / "started"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator{shared}, {}), 0xFFFF + 2);
+}
 
 TEST_F(VellumorProcessTest, HelpAndVersionAnswerWithoutTouchingTheJob) {
   const std::string job = "%!PS\n%%Title: Untouched\nshowpage\n";

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/Environment.h"
+#include "platform/PrivateFolder.h"
 
 namespace vellumor::platform {
 
@@ -62,29 +63,6 @@ bool CheckExistingFolder(const std::filesystem::path& folder, std::string& error
   return true;
 }
 
-// Why `folder` is not a private folder of this user, or "" when it is. The job and the settings
-// files land in it, so another user must neither be able to read them nor to plant a link or
-// file there in advance.
-std::string PrivacyProblem(const std::filesystem::path& folder) {
-  struct stat info {};
-  if (::lstat(folder.c_str(), &info) != 0) {
-    return "cannot be used: " + SystemReason();
-  }
-  if (S_ISLNK(info.st_mode)) {
-    return "is a symbolic link";
-  }
-  if (!S_ISDIR(info.st_mode)) {
-    return "is not a folder";
-  }
-  if (info.st_uid != ::geteuid()) {
-    return "belongs to another user";
-  }
-  if ((info.st_mode & 077) != 0) {
-    return "can be accessed by other users";
-  }
-  return "";
-}
-
 // "/a/b/" names the same folder as "/a/b", but the system follows a link at "/a/b/" while
 // examining it; the checks must see the link itself.
 std::filesystem::path WithoutTrailingSeparators(std::string text) {
@@ -111,7 +89,7 @@ std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultF
   std::filesystem::path tmpdir;
   if (std::optional<std::string> value = GetEnvironmentVariable("TMPDIR"); value && !value->empty()) {
     tmpdir = WithoutTrailingSeparators(*value);
-    tmpdirProblem = tmpdir.is_absolute() ? PrivacyProblem(tmpdir) : "is not an absolute path";
+    tmpdirProblem = tmpdir.is_absolute() ? PrivateFolderProblem(tmpdir) : "is not an absolute path";
     if (tmpdirProblem.empty()) {
       return TempFolder{std::move(tmpdir), false};
     }
@@ -121,7 +99,7 @@ std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultF
   if (::mkdir(defaultFolder.c_str(), 0700) != 0 && errno != EEXIST) {
     defaultProblem = "cannot be created: " + SystemReason();
   } else {
-    defaultProblem = PrivacyProblem(defaultFolder);
+    defaultProblem = PrivateFolderProblem(defaultFolder);
   }
   if (defaultProblem.empty()) {
     chosen = TempFolder{defaultFolder, false};
@@ -150,7 +128,7 @@ std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std:
     error = Describe(folder, "cannot be created: " + SystemReason());
     return std::nullopt;
   }
-  if (const std::string problem = PrivacyProblem(folder); !problem.empty()) {
+  if (const std::string problem = PrivateFolderProblem(folder); !problem.empty()) {
     error = Describe(folder, problem + "; refusing to use it.");
     return std::nullopt;
   }

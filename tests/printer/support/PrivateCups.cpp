@@ -49,7 +49,7 @@ bool PrivateCups::Launch(std::string& error) {
   // Filters run as "lp" and must reach their programs and the spool through this folder.
   fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
                             fs::perms::others_exec);
-  for (const char* folder : {"etc", "spool/tmp", "cache", "state", "log", "bin/backend"}) {
+  for (const char* folder : {"etc", "spool/tmp", "cache", "state", "log", "bin/backend", "run"}) {
     fs::create_directories(root / folder);
   }
   std::error_code ignored;
@@ -77,7 +77,10 @@ bool PrivateCups::Launch(std::string& error) {
                      (root / "state").string() + "\nServerBin " + (root / "bin").string() + "\nErrorLog " +
                      (root / "log/error_log").string() + "\nAccessLog " + (root / "log/access_log").string() +
                      "\nPageLog " + (root / "log/page_log").string() +
-                     "\nUser lp\nGroup lp\nSystemGroup root\nFileDevice Yes\n");
+                     "\nUser lp\nGroup lp\nSystemGroup root\nFileDevice Yes\n"
+                     // Users' sessions are looked for here, never in the machine's own /run/user.
+                     "SetEnv VELLUMOR_RUNTIME_ROOT " +
+                     RuntimeRoot().string() + "\n");
 
   const std::string cupsd = access("/usr/sbin/cupsd", X_OK) == 0 ? "/usr/sbin/cupsd" : "cupsd";
   const std::string conf = (root / "etc/cupsd.conf").string();
@@ -195,9 +198,16 @@ std::filesystem::path SharedProgramCopy(const std::filesystem::path& folder, con
   fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
   const fs::path copy = folder / program.filename();
-  fs::copy_file(program, copy, fs::copy_options::overwrite_existing);
-  fs::permissions(copy, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
-                            fs::perms::others_exec);
+  // The modules beside the program come along: the windows are loaded from the program's folder.
+  for (const fs::directory_entry& entry : fs::directory_iterator{program.parent_path()}) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path() == program || (name.starts_with("libvellumor-") && name.ends_with(".so"))) {
+      const fs::path copied = folder / name;
+      fs::copy_file(entry.path(), copied, fs::copy_options::overwrite_existing);
+      fs::permissions(copied, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    }
+  }
   return copy;
 }
 

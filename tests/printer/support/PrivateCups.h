@@ -26,6 +26,8 @@ class PrivateCups final {
   std::string Server() const { return (dir_ / "cups.sock").string(); }
   std::filesystem::path BackendFolder() const { return dir_ / "bin/backend"; }
   std::filesystem::path Folder() const { return dir_.Path(); }
+  // Where the backend looks for the runtime folders of users' sessions (one per user id).
+  std::filesystem::path RuntimeRoot() const { return dir_ / "run"; }
 
   // The environment for a command against this scheduler (no printer chosen by variables).
   ProcessOptions Options() const;
@@ -55,7 +57,8 @@ class PrivateCups final {
   pid_t pid_{0};
 };
 
-// A copy of the built program where every user can run it (the build folder may be private).
+// A copy of the built program, with its modules, where every user can run it (the build folder
+// may be private).
 std::filesystem::path SharedProgramCopy(const std::filesystem::path& folder, const std::filesystem::path& program);
 
 }  // namespace vellumor::test

@@ -28,7 +28,8 @@ ProcessResult RunWithRetries(const std::vector<std::string>& command) {
 
 }  // namespace
 
-std::unique_ptr<TestUser> TestUser::Create(const std::filesystem::path& homeParent, std::string& error) {
+std::unique_ptr<TestUser> TestUser::Create(const std::filesystem::path& homeParent, std::string& error,
+                                           std::string_view suffix) {
   if (::geteuid() != 0) {
     error = "making a test user needs root";
     return nullptr;
@@ -36,7 +37,8 @@ std::unique_ptr<TestUser> TestUser::Create(const std::filesystem::path& homePare
   std::unique_ptr<TestUser> user{new TestUser};
   // A test may need a second account (another user on the same machine).
   static int made = 0;
-  user->name_ = "vlmtest" + std::to_string(::getpid()) + (made++ > 0 ? "u" + std::to_string(made) : "");
+  user->name_ =
+      "vlmtest" + std::to_string(::getpid()) + std::string{suffix} + (made++ > 0 ? "u" + std::to_string(made) : "");
   user->home_ = homeParent / user->name_;
   std::filesystem::create_directories(user->home_);
   RunProcess({"userdel", user->name_});  // a leftover of a test that was killed

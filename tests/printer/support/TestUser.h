@@ -16,14 +16,17 @@ namespace vellumor::test {
 
 class TestUser final {
  public:
-  // Needs root. Nothing, with the reason in `error`, when the account cannot be made.
-  static std::unique_ptr<TestUser> Create(const std::filesystem::path& homeParent, std::string& error);
+  // Needs root. Nothing, with the reason in `error`, when the account cannot be made. `suffix`
+  // tells apart the users of one test program.
+  static std::unique_ptr<TestUser> Create(const std::filesystem::path& homeParent, std::string& error,
+                                          std::string_view suffix = "");
   ~TestUser();
   TestUser(const TestUser&) = delete;
   TestUser& operator=(const TestUser&) = delete;
 
   const std::string& Name() const { return name_; }
   uid_t Uid() const { return uid_; }
+  gid_t Gid() const { return gid_; }
   const std::filesystem::path& Home() const { return home_; }
   // Where the user's settings say the PDFs go (set up by Create).
   std::filesystem::path PdfFolder() const { return home_ / "pdfs"; }

@@ -1,0 +1,96 @@
+#include "agent/AgentStart.h"
+
+#include <cstdio>
+#include <string>
+
+#include "agent/AgentClient.h"
+#include "agent/SessionAgent.h"
+#include "platform/ChildProcess.h"
+#include "platform/Environment.h"
+#include "platform/PrivateFolder.h"
+#include "platform/ServiceProcess.h"
+
+namespace vellumor::agent {
+namespace {
+
+int Say(const std::string& text, int status) {
+  std::fprintf(stderr, "vellumor: %s\n", text.c_str());
+  return status;
+}
+
+std::string Variable(std::string_view name) {
+  return platform::GetEnvironmentVariable(name).value_or("");
+}
+
+// The session's environment as the agent found it, for every program it starts. A start-up
+// notice of the session manager belongs to the agent's own start, not to each job's window.
+std::vector<std::string> SessionEnvironment() {
+  std::vector<std::string> environment;
+  for (std::string& entry : platform::CurrentEnvironment()) {
+    if (!entry.starts_with("DESKTOP_STARTUP_ID=") && !entry.starts_with("XDG_ACTIVATION_TOKEN=")) {
+      environment.push_back(std::move(entry));
+    }
+  }
+  return environment;
+}
+
+// The files whose removal ends the session: the agent's own socket in the runtime folder (the
+// folder is emptied or unmounted at logout), the Wayland socket and a local X display's socket.
+void WatchSession(platform::RemovalWatch& watch, const std::filesystem::path& runtime) {
+  watch.Add(AgentSocket(runtime));
+  if (const std::string wayland = Variable("WAYLAND_DISPLAY"); !wayland.empty()) {
+    watch.Add(runtime / wayland);
+  }
+  std::string display = Variable("DISPLAY");
+  if (display.starts_with("unix:")) {
+    display.erase(0, 4);
+  }
+  if (display.starts_with(":")) {
+    watch.Add("/tmp/.X11-unix/X" + display.substr(1, display.find('.') - 1));
+  }
+}
+
+}  // namespace
+
+int RunSessionAgent() {
+  platform::PrepareServiceProcess();
+  const std::filesystem::path runtime = Variable("XDG_RUNTIME_DIR");
+  if (runtime.empty() || !runtime.is_absolute()) {
+    return Say("the session agent needs XDG_RUNTIME_DIR, the session's private runtime folder", 2);
+  }
+  if (const std::string problem = platform::PrivateFolderProblem(runtime); !problem.empty()) {
+    return Say("the session agent cannot use the runtime folder " + runtime.string() + ", which " + problem, 2);
+  }
+  const std::filesystem::path socket = AgentSocket(runtime);
+  // The lock decides between agents started together; a socket found without it is stale.
+  const platform::ExclusiveLock lock = platform::TryExclusiveLock(runtime / kLockName);
+  if (!lock.error.empty()) {
+    return Say(lock.error, 2);
+  }
+  if (!lock.taken) {
+    return Say("a session agent already serves this session at " + socket.string(), 0);
+  }
+  std::string error;
+  std::optional<platform::LocalSocket> listener = platform::LocalSocket::Listen(socket, error);
+  std::unique_ptr<platform::EventWait> events = listener ? platform::EventWait::Create(error) : nullptr;
+  if (!events) {
+    if (listener) {
+      listener->RemoveSocketFile();
+    }
+    return Say(error, 2);
+  }
+  // Without file notices the agent still ends with the signals and its controlling connection.
+  std::unique_ptr<platform::RemovalWatch> session = platform::RemovalWatch::Create(error);
+  if (session) {
+    WatchSession(*session, runtime);
+  }
+  std::error_code missing;
+  const std::filesystem::path home = Variable("HOME");
+  ProgramLaunch launch{platform::RunningProgram(), SessionEnvironment(),
+                       !home.empty() && std::filesystem::is_directory(home, missing) ? home : "/"};
+  SessionAgent agent{std::move(*listener), std::move(launch), std::move(events), std::move(session),
+                     platform::InputIsConnection() ? 0 : -1};
+  return agent.Run();
+}
+
+}  // namespace vellumor::agent
