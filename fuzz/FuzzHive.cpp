@@ -1,5 +1,6 @@
 // A registry hive is a text file anyone with the user's rights can edit. Parsing must never fail
-// badly, and a hive that parses must be written back in a form that parses to the same thing.
+// badly, and whatever it keeps of a hive must be written back in a form that reads back
+// whole, without damage, to the same thing.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,13 +11,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vellumor::platform;
-  const std::optional<Hive> hive = ParseHive(std::string_view{reinterpret_cast<const char*>(data), size});
-  if (!hive) {
-    return 0;
+  const ParsedHive parsed = ParseHive(std::string_view{reinterpret_cast<const char*>(data), size});
+  if (parsed.damage.lines > 0 && (parsed.damage.firstLine == 0 || parsed.damage.firstLine > size)) {
+    std::abort();
   }
-  const std::string text = SerializeHive(*hive);
-  const std::optional<Hive> again = ParseHive(text);
-  if (!again || SerializeHive(*again) != text) {
+  const std::string text = SerializeHive(parsed.hive);
+  const ParsedHive again = ParseHive(text);
+  if (again.damage.lines != 0 || SerializeHive(again.hive) != text) {
     std::abort();
   }
   return 0;

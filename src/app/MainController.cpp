@@ -60,7 +60,8 @@ std::optional<int> MainController::ProcessCommandLine() {
 StartOutcome MainController::Initialise(int input) {
   state_.DocumentName.clear();
   state_.FilesBeingPrinted.clear();
-  settings::LoadSettingsFromRegistry(services_.registry, state_.settings);
+  const settings::SettingsLoad stored = settings::LoadSettingsFromRegistry(services_.registry, state_.settings);
+  storedSettingsUnread_ = !stored.problem.empty();
   state_.FileNameTint = false;
 
   if (const std::optional<int> firstFile = ProcessCommandLine()) {
@@ -70,6 +71,19 @@ StartOutcome MainController::Initialise(int input) {
   convert::SelectQualityProfile(state_, settings::QualityProfileFromText(state_.settings.Quality));
   convert::ReceivePrintJob(state_, services_, input);
   convert::RefreshSummaries(state_);
+
+  if (storedSettingsUnread_) {
+    // The defaults would drop what the user set, security first: a job is refused rather than
+    // written unprotected, and the editor shows the defaults without storing them over the
+    // settings it could not read.
+    const std::string consequence =
+        state_.NoJobData ? "the defaults are shown and will not be stored" : "no PDF was written";
+    services_.ui.ShowMessage("the settings could not be read (" + stored.problem + "); " + consequence,
+                             platform::MessageStyle::Application);
+    if (!state_.NoJobData) {
+      return {StartMode::Finished, kExitNotWritten, std::nullopt, 0};
+    }
+  }
 
   if (state_.NoJobData || state_.settings.SaveAs.find("(automatic)") == std::string::npos) {
     return {StartMode::WaitForUser, state_.NoJobData ? kExitNothingToDo : kExitNotWritten, std::nullopt, 0};
@@ -86,7 +100,9 @@ convert::ConversionOutcome MainController::CreatePdf() {
 }
 
 void MainController::Cancel() {
-  settings::SaveSettingsToRegistry(services_.registry, state_.settings);
+  if (!storedSettingsUnread_) {
+    settings::SaveSettingsToRegistry(services_.registry, state_.settings);
+  }
   convert::DeleteJobFile(state_);
 }
 

@@ -67,6 +67,7 @@ class MainController final {
   ArgumentTable arguments_;
   std::filesystem::path homeFolder_;
   convert::MainWindowState state_;
+  bool storedSettingsUnread_{false};  // the registry holds settings that could not be read
 };
 
 // The entries from `firstFileIndex` on as print-files mode takes them: quotes removed, blanks

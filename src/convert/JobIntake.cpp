@@ -140,7 +140,7 @@ CopyResult CopyJob(int input, int output, std::string& head) {
 
 void ReceivePrintJob(MainWindowState& state, const Services& services, int input) {
   if (state.settings.AdvSheafwrightFilename != 0) {
-    LoadSiblingSettings(state, services.temp);
+    LoadSiblingSettings(state, services.temp, services.ui);
   }
   state.NoJobData = false;
 

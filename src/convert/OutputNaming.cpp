@@ -89,8 +89,9 @@ void PrepareDocumentName(MainWindowState& state) {
   }
 }
 
-void LoadSiblingSettings(MainWindowState& state, const platform::TempFolder& temp) {
-  LoadSetupFile(state, temp.Path() / kSiblingSetupFileName);
+void LoadSiblingSettings(MainWindowState& state, const platform::TempFolder& temp, platform::UserInteraction& ui) {
+  // A link at the sibling's name was not put there by the sibling product.
+  LoadSetupFile(state, temp.Path() / kSiblingSetupFileName, ui, platform::FinalLink::Refuse);
 }
 
 void ApplyNamingRules(MainWindowState& state, const platform::Clock& clock) {

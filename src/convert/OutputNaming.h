@@ -18,7 +18,7 @@ inline constexpr std::string_view kSiblingSetupFileName = "Sheafwright.vsf";
 void PrepareDocumentName(MainWindowState& state);
 
 // Reads the sibling product's setup file from the temporary folder, when there is one.
-void LoadSiblingSettings(MainWindowState& state, const platform::TempFolder& temp);
+void LoadSiblingSettings(MainWindowState& state, const platform::TempFolder& temp, platform::UserInteraction& ui);
 
 // Fixed name, prefix and postfix; date tokens and illegal characters only when a prefix or
 // postfix is set.

@@ -13,9 +13,15 @@ void RefreshSummaries(MainWindowState& state) {
   state.DocumentSummary = settings::DocumentSummaryText(state.settings);
 }
 
-bool LoadSetupFile(MainWindowState& state, const std::filesystem::path& path) {
+bool LoadSetupFile(MainWindowState& state, const std::filesystem::path& path, platform::UserInteraction& ui,
+                   platform::FinalLink link) {
   state.CurrentSetupFile = path;
-  if (!settings::ReadSetupFile(path, state.settings)) {
+  const settings::SetupFileRead read = settings::ReadSetupFile(path, state.settings, link);
+  if (!read.read) {
+    if (!read.refused.empty()) {
+      ui.ShowMessage("Settings not loaded from " + path.string() + ": " + read.refused,
+                     platform::MessageStyle::Application);
+    }
     return false;
   }
   PrepareDocumentName(state);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace vellumor::platform {
 
@@ -305,13 +306,29 @@ std::optional<RegistryValue> ParseValueLine(std::string_view line) {
   return value;
 }
 
+struct HiveLine {
+  std::string text;
+  std::size_t number;  // of its first line in the file, counting from 1
+};
+
+bool ContinuesHexList(const std::string& line) {
+  return !line.empty() && (line[0] == '"' || line[0] == '@') && line.back() == '\\' &&
+         line.find("=hex") != std::string::npos;
+}
+
 // Splits the text into lines, dropping a carriage return before each line feed, and joins a
-// hex list that continues on the next line after a trailing backslash.
-std::vector<std::string> LogicalLines(std::string_view text) {
-  std::vector<std::string> lines;
+// hex list that continues on the next line after a trailing backslash. Only a line that starts
+// with a hex digit continues a list: a damaged list must not swallow the section or value after
+// it.
+std::vector<HiveLine> LogicalLines(std::string_view text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) {
+    text.remove_prefix(kByteOrderMark.size());
+  }
+  std::vector<HiveLine> lines;
   bool continues{false};
   std::size_t start{0};
-  while (start < text.size()) {
+  for (std::size_t number = 1; start < text.size(); ++number) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) {
       end = text.size();
@@ -322,18 +339,18 @@ std::vector<std::string> LogicalLines(std::string_view text) {
       line.remove_suffix(1);
     }
     if (continues) {
-      while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-        line.remove_prefix(1);
+      const std::size_t first = line.find_first_not_of(" \t");
+      if (first != std::string_view::npos && HexValue(line[first]) >= 0) {
+        lines.back().text.append(line.substr(first));
+      } else {
+        lines.push_back(HiveLine{std::string{line}, number});
       }
-      lines.back().append(line);
     } else {
-      lines.emplace_back(line);
+      lines.push_back(HiveLine{std::string{line}, number});
     }
-    const std::string& last = lines.back();
-    continues = !last.empty() && (last[0] == '"' || last[0] == '@') && last.back() == '\\' &&
-                last.find("=hex") != std::string::npos;
+    continues = ContinuesHexList(lines.back().text);
     if (continues) {
-      lines.back().pop_back();
+      lines.back().text.pop_back();
     }
   }
   return lines;
@@ -379,54 +396,54 @@ const RegistryValue* FindValue(const HiveKey& key, std::string_view name) {
   return FindValue(const_cast<HiveKey&>(key), name);
 }
 
-std::optional<Hive> ParseHive(std::string_view text) {
-  Hive hive;
-  if (text.empty()) {
-    return hive;
-  }
-  const std::vector<std::string> lines = LogicalLines(text);
+ParsedHive ParseHive(std::string_view text) {
+  ParsedHive parsed;
+  Hive& hive = parsed.hive;
   bool headerSeen{false};
   HiveKey* current{nullptr};
-  for (const std::string& line : lines) {
+  for (const HiveLine& entry : LogicalLines(text)) {
+    const std::string& line = entry.text;
     if (line.empty() || line[0] == ';') {
       continue;
     }
+    bool readable{true};
     if (!headerSeen) {
-      if (line != kHeader) {
-        return std::nullopt;
-      }
       headerSeen = true;
-      continue;
+      if (line == kHeader) {
+        continue;
+      }
+      readable = false;  // the header is missing; the line itself may still hold a section or value
     }
     if (line[0] == '[') {
-      if (line.size() < 3 || line.back() != ']') {
-        return std::nullopt;
+      current = nullptr;  // the values under a damaged section header belong to no known key
+      if (line.size() >= 3 && line.back() == ']') {
+        std::string path = line.substr(1, line.size() - 2);
+        current = hive.FindKey(path);
+        if (current == nullptr) {
+          hive.keys.push_back(HiveKey{std::move(path), {}});
+          current = &hive.keys.back();
+        }
+      } else {
+        readable = false;
       }
-      std::string path = line.substr(1, line.size() - 2);
-      current = hive.FindKey(path);
-      if (current == nullptr) {
-        hive.keys.push_back(HiveKey{std::move(path), {}});
-        current = &hive.keys.back();
+    } else if ((line[0] == '"' || line[0] == '@') && current != nullptr) {
+      if (std::optional<RegistryValue> value = ParseValueLine(line)) {
+        if (RegistryValue* existing = FindValue(*current, value->name)) {
+          *existing = std::move(*value);
+        } else {
+          current->values.push_back(std::move(*value));
+        }
+      } else {
+        readable = false;
       }
-      continue;
-    }
-    if ((line[0] != '"' && line[0] != '@') || current == nullptr) {
-      return std::nullopt;
-    }
-    std::optional<RegistryValue> value = ParseValueLine(line);
-    if (!value) {
-      return std::nullopt;
-    }
-    if (RegistryValue* existing = FindValue(*current, value->name)) {
-      *existing = std::move(*value);
     } else {
-      current->values.push_back(std::move(*value));
+      readable = false;
+    }
+    if (!readable) {
+      parsed.damage.Note(entry.number);
     }
   }
-  if (!headerSeen) {
-    return std::nullopt;
-  }
-  return hive;
+  return parsed;
 }
 
 std::string SerializeHive(const Hive& hive) {

@@ -3,7 +3,7 @@
 // "[full\key\path]" section per key with its values), and the in-memory hive it stands for.
 // Pure functions, so that the format can be checked without touching files.
 
-#include <optional>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,11 +32,31 @@ const RegistryValue* FindValue(const HiveKey& key, std::string_view name);
 // True when two key paths name the same key: registry keys ignore ASCII letter case.
 bool KeyPathsEqual(std::string_view left, std::string_view right);
 
-// The hive written by `SerializeHive`, or nothing when the text is not a hive this program can
-// read back without loss. An empty text is an empty hive.
-std::optional<Hive> ParseHive(std::string_view text);
+// The lines of a hive text that could not be read and were left out.
+struct HiveDamage {
+  std::size_t lines{0};      // how many
+  std::size_t firstLine{0};  // the number of the first of them, counting from 1
 
-// The file text of the hive. Any bytes in names and data survive `ParseHive` unchanged.
+  void Note(std::size_t line) {
+    if (lines++ == 0) {
+      firstLine = line;
+    }
+  }
+};
+
+struct ParsedHive {
+  Hive hive;
+  HiveDamage damage;
+};
+
+// The hive a text holds, read line by line: a damaged line (cut short, garbled, a value outside
+// any readable section) is left out and counted, and every readable key and value is kept, so
+// that one bad line cannot take the others with it. A UTF-8 byte-order mark and CR LF line ends
+// are accepted; an empty text is an empty hive.
+ParsedHive ParseHive(std::string_view text);
+
+// The file text of the hive. Any bytes in names and data survive `ParseHive` unchanged, and the
+// text reads back without damage.
 std::string SerializeHive(const Hive& hive);
 
 }  // namespace vellumor::platform

@@ -4,13 +4,16 @@
 
 namespace vellumor::settings {
 
-bool LoadSettingsFromRegistry(platform::Registry& registry, Settings& settings) {
+SettingsLoad LoadSettingsFromRegistry(platform::Registry& registry, Settings& settings) {
   registry::ProductRegistryKey key{registry};
+  SettingsLoad load;
   // Open, never create: a first start must not leave an empty product key behind, and a
   // missing key simply keeps the defaults.
-  if (!key.Open(registry::kProductKeyPath)) {
-    return false;
+  const long result = key.OpenSnapshot(registry::kProductKeyPath, load.problem);
+  if (result != platform::win_error::kSuccess) {
+    return load;
   }
+  load.opened = true;
   for (const FieldInfo& field : RegistryFieldOrder()) {
     if (field.kind == FieldKind::Text) {
       key.GetText(field.name, settings.*field.text);
@@ -19,23 +22,17 @@ bool LoadSettingsFromRegistry(platform::Registry& registry, Settings& settings) 
     }
   }
   key.Close();
-  return true;
+  return load;
 }
 
 bool SaveSettingsToRegistry(platform::Registry& registry, const Settings& settings) {
-  registry::ProductRegistryKey key{registry};
-  if (!key.Create(registry::kProductKeyPath)) {
-    return false;
-  }
+  registry::ProductRegistryKey::NamedTexts texts;
+  texts.reserve(RegistryFieldOrder().size());
   for (const FieldInfo& field : RegistryFieldOrder()) {
-    if (field.kind == FieldKind::Text) {
-      key.SetText(field.name, settings.*field.text);
-    } else {
-      key.SetNumber(field.name, settings.*field.number);
-    }
+    texts.emplace_back(field.name,
+                       field.kind == FieldKind::Text ? settings.*field.text : std::to_string(settings.*field.number));
   }
-  key.Close();
-  return true;
+  return registry::ProductRegistryKey{registry}.StoreTexts(registry::kProductKeyPath, texts);
 }
 
 }  // namespace vellumor::settings

@@ -1,15 +1,23 @@
 #pragma once
 // Loading and saving the settings record in the product key.
 
+#include <string>
+
 #include "platform/Registry.h"
 #include "settings/Settings.h"
 
 namespace vellumor::settings {
 
-// Reads every field stored in the product key over `settings`; fields without a stored value
-// (or with empty data) keep their current value. False when the key could not be opened.
-bool LoadSettingsFromRegistry(platform::Registry& registry, Settings& settings);
-// Writes all 42 fields; false when the key could not be created or opened.
+struct SettingsLoad {
+  bool opened{false};   // the product key was opened and read
+  std::string problem;  // not empty: the stored settings exist but could not be read at all; why
+};
+
+// Reads every field stored in the product key over `settings`, all from one read of the
+// registry; fields without a stored value (or with empty data) keep their current value.
+SettingsLoad LoadSettingsFromRegistry(platform::Registry& registry, Settings& settings);
+// Writes all 42 fields in one change of the registry, so that a job starting meanwhile reads
+// the previous settings or these, never half of each; false when nothing could be written.
 bool SaveSettingsToRegistry(platform::Registry& registry, const Settings& settings);
 
 }  // namespace vellumor::settings

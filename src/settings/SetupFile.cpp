@@ -1,12 +1,11 @@
 #include "settings/SetupFile.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
-#include <fstream>
 #include <optional>
 #include <string>
-#include <system_error>
+
+#include "platform/WholeFile.h"
 
 namespace vellumor::settings {
 
@@ -17,6 +16,10 @@ namespace {
 constexpr std::size_t kLineLimit = 254;
 
 constexpr char kSeparator = ';';
+
+// Far above any real setup file (42 short lines); a bigger file is none, and reading it whole
+// could take the memory and the time of a job.
+constexpr std::size_t kMaxSetupFileBytes = std::size_t{1} << 20;
 
 // Appends a text value the way the Windows product's text-mode write stores it: every line
 // feed becomes CR LF.
@@ -133,19 +136,10 @@ std::string SetupFileText(const Settings& settings) {
 
 bool WriteSetupFile(const std::filesystem::path& path, const Settings& settings, platform::UserInteraction& ui) {
   const std::string shownPath{path.string()};
-  const std::string failure{"Can't save to :" + shownPath};
-  std::ofstream out{path, std::ios::binary | std::ios::trunc};
-  if (!out) {
-    ui.ShowMessage(failure, platform::MessageStyle::Application);
-    return false;
-  }
-  const std::string text{SetupFileText(settings)};
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  // A full disk shows only when the buffered data is written out on close; telling the user
-  // the settings were saved would then be wrong.
-  if (out.fail()) {
-    ui.ShowMessage(failure, platform::MessageStyle::Application);
+  // The file holds the passwords: it is written private, and a failed write keeps the old one.
+  const platform::WholeFileWrite written{platform::ReplaceWholeFile(path, SetupFileText(settings))};
+  if (!written.written) {
+    ui.ShowMessage("Can't save to :" + shownPath + "\n" + written.reason, platform::MessageStyle::Application);
     return false;
   }
   if (shownPath != kDefaultSetupFileName) {
@@ -154,23 +148,20 @@ bool WriteSetupFile(const std::filesystem::path& path, const Settings& settings,
   return true;
 }
 
-bool ReadSetupFile(const std::filesystem::path& path, Settings& settings) {
-  // A folder opens for reading here but not on Windows; either way it is no setup file.
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    return false;
+SetupFileRead ReadSetupFile(const std::filesystem::path& path, Settings& settings, platform::FinalLink link) {
+  const platform::WholeFileRead file{platform::ReadWholeFile(path, kMaxSetupFileBytes, link)};
+  switch (file.status) {
+    case platform::WholeFileRead::Status::Read:
+      ReadSetupText(file.contents, settings);
+      return {true, {}};
+    case platform::WholeFileRead::Status::Refused:
+      return {false, file.reason};
+    case platform::WholeFileRead::Status::Missing:
+    case platform::WholeFileRead::Status::Unreadable:
+      // Like a file that cannot be opened: ignored without a word. A folder is among these.
+      break;
   }
-  std::ifstream in{path, std::ios::binary};
-  if (!in) {
-    return false;
-  }
-  SetupTextReader reader{settings};
-  std::array<char, 4096> buffer{};
-  while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0) {
-    reader.Feed(std::string_view{buffer.data(), static_cast<std::size_t>(in.gcount())});
-  }
-  reader.Finish();
-  return true;
+  return {false, {}};
 }
 
 void ReadSetupText(std::string_view text, Settings& settings) {

@@ -82,7 +82,7 @@ void MainWindow::OnLoadSettings() {
   if (!chosen || chosen->empty()) {
     return;
   }
-  convert::LoadSetupFile(*state_, *chosen);
+  convert::LoadSetupFile(*state_, *chosen, ui_);
   RefreshControls();
   ShowProfileIcons();
 }

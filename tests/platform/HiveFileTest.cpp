@@ -40,14 +40,14 @@ TEST(HiveFileTest, EveryByteOfNamesAndDataSurvivesTheRoundTrip) {
               {Text("k", "v")}});
 
   const std::string text = SerializeHive(hive);
-  const std::optional<Hive> parsed = ParseHive(text);
-  ASSERT_TRUE(parsed.has_value()) << text;
-  ASSERT_EQ(parsed->keys.size(), hive.keys.size());
+  const ParsedHive parsed = ParseHive(text);
+  EXPECT_EQ(parsed.damage.lines, 0U) << text;
+  ASSERT_EQ(parsed.hive.keys.size(), hive.keys.size());
   for (std::size_t k = 0; k < hive.keys.size(); ++k) {
-    EXPECT_EQ(parsed->keys[k].path, hive.keys[k].path);
-    ASSERT_EQ(parsed->keys[k].values.size(), hive.keys[k].values.size());
+    EXPECT_EQ(parsed.hive.keys[k].path, hive.keys[k].path);
+    ASSERT_EQ(parsed.hive.keys[k].values.size(), hive.keys[k].values.size());
     for (std::size_t v = 0; v < hive.keys[k].values.size(); ++v) {
-      EXPECT_TRUE(parsed->keys[k].values[v] == hive.keys[k].values[v]) << "value " << v << " of key " << k;
+      EXPECT_TRUE(parsed.hive.keys[k].values[v] == hive.keys[k].values[v]) << "value " << v << " of key " << k;
     }
   }
   // Each value stays on one line: the only control character left is the line feed.
@@ -79,7 +79,8 @@ TEST(HiveFileTest, WritesTheRegeditFormat) {
 }
 
 TEST(HiveFileTest, ReadsHandEditedFiles) {
-  const std::optional<Hive> hive = ParseHive(
+  const ParsedHive parsed = ParseHive(
+      "\xEF\xBB\xBF"  // an editor's UTF-8 byte-order mark
       "REGEDIT4\r\n\r\n"
       "; a comment\r\n"
       "[HKEY_LOCAL_MACHINE\\Soft]\r\n"
@@ -90,50 +91,88 @@ TEST(HiveFileTest, ReadsHandEditedFiles) {
       "[hkey_local_machine\\soft]\r\n"
       "\"a\"=\"2\"\r\n"
       "\"b\"=\"\\x41\\x7f\"");
-  ASSERT_TRUE(hive.has_value());
-  ASSERT_EQ(hive->keys.size(), 1U);  // a repeated section adds to the first one
-  const HiveKey& key = hive->keys[0];
+  EXPECT_EQ(parsed.damage.lines, 0U);
+  ASSERT_EQ(parsed.hive.keys.size(), 1U);  // a repeated section adds to the first one
+  const HiveKey& key = parsed.hive.keys[0];
   ASSERT_EQ(key.values.size(), 4U);
   EXPECT_TRUE(key.values[0] == Text("a", "2"));  // replaced in place, order kept
   EXPECT_TRUE((key.values[1] == RegistryValue{"bin", kRegBinary, std::string{"\0\x01\x02\xFF", 4}}));
   EXPECT_TRUE((key.values[2] == RegistryValue{"d", kRegDword, "\xFF\xFF\xFF\xFF"}));
   EXPECT_TRUE(key.values[3] == Text("b", "A\x7F"));
 
-  const std::optional<Hive> empty = ParseHive("");
-  ASSERT_TRUE(empty.has_value());
-  EXPECT_TRUE(empty->keys.empty());
+  for (const char* empty : {"", "\n\n", "; only a comment\n"}) {
+    const ParsedHive nothing = ParseHive(empty);
+    EXPECT_TRUE(nothing.hive.keys.empty());
+    EXPECT_EQ(nothing.damage.lines, 0U) << empty;
+  }
 }
 
-TEST(HiveFileTest, RefusesTextItCannotReadBackWithoutLoss) {
-  const std::string binary{
+// One damaged line must not take the other values with it: a lost "SecAlwaysUse" would let the
+// next PDF out unprotected.
+TEST(HiveFileTest, DamagedLinesAreSkippedAndEveryReadableValueKept) {
+  const std::string head = "REGEDIT4\n\n[K]\n\"a\"=\"1\"\n";  // lines 1-4
+  const std::string tail = "\"b\"=\"2\"\n";
+  const char* const badLines[] = {
+      "[HKEY_LOCAL_MACH",       // section header cut short: line 5, and "b" belongs to no key
+      "[]",                     // empty key path: likewise
+      "\"a\"=\"unterminated",   // string cut short
+      "\"a\"=\"x\"y",           // text after the closing quote
+      "\"a\"=\"\\q\"",          // unknown escape
+      "\"a\"=\"\\x4\"",         // short hex escape
+      "\"a\"",                  // no '='
+      "\"\"=\"x\"",             // the default value is "@"
+      "\"a\"=dword:123456789",  // too many digits
+      "\"a\"=dword:xyz",        //
+      "\"a\"=hex:01,",          // trailing comma: a byte is missing
+      "\"a\"=hex:1,02",         //
+      "\"a\"=hex(zz):01",       //
+      "\"a\"=-",                //
+      "garbage",                //
+      "REGEDIT4",               // a second header
       "\x7F"
-      "ELF\x02\x01\x01\0\0\0",
-      10};
-  const char* const damaged[] = {
-      "REGEDIT5\n",
-      "\n\n",
-      "[HKEY_LOCAL_MACHINE\\A]\n\"a\"=\"1\"\n",    // no header line
-      "REGEDIT4\n\n[HKEY_LOCAL_MACH",              // section header cut short
-      "REGEDIT4\n\n[]\n",                          // empty key path
-      "REGEDIT4\n\n\"a\"=\"1\"\n",                 // value outside any key
-      "REGEDIT4\n\n[K]\n\"a\"=\"unterminated\n",   // string cut short
-      "REGEDIT4\n\n[K]\n\"a\"=\"x\"y\n",           // text after the closing quote
-      "REGEDIT4\n\n[K]\n\"a\"=\"\\q\"\n",          // unknown escape
-      "REGEDIT4\n\n[K]\n\"a\"=\"\\x4\"\n",         // short hex escape
-      "REGEDIT4\n\n[K]\n\"a\"\n",                  // no '='
-      "REGEDIT4\n\n[K]\n\"\"=\"x\"\n",             // the default value is "@"
-      "REGEDIT4\n\n[K]\n\"a\"=dword:123456789\n",  // too many digits
-      "REGEDIT4\n\n[K]\n\"a\"=dword:xyz\n",
-      "REGEDIT4\n\n[K]\n\"a\"=hex:01,\n",  // trailing comma: a byte is missing
-      "REGEDIT4\n\n[K]\n\"a\"=hex:1,02\n",
-      "REGEDIT4\n\n[K]\n\"a\"=hex(zz):01\n",
-      "REGEDIT4\n\n[K]\n\"a\"=-\n",
-      "REGEDIT4\n\n[K]\ngarbage\n",
+      "ELF\x02\x01\x01",  // binary
+      "\"a\"=hex:01,\\",  // a hex list continued by no hex digits
   };
-  for (const char* text : damaged) {
-    EXPECT_FALSE(ParseHive(text).has_value()) << text;
+  for (const char* bad : badLines) {
+    const ParsedHive parsed = ParseHive(head + bad + "\n" + tail);
+    EXPECT_EQ(parsed.damage.firstLine, 5U) << bad;
+    ASSERT_FALSE(parsed.hive.keys.empty()) << bad;
+    const HiveKey& key = parsed.hive.keys[0];
+    ASSERT_NE(FindValue(key, "a"), nullptr) << bad;
+    EXPECT_EQ(FindValue(key, "a")->data, "1") << bad;
+    const bool keyLost = bad[0] == '[';
+    EXPECT_EQ(parsed.damage.lines, keyLost ? 2U : 1U) << bad;
+    EXPECT_EQ(FindValue(key, "b") == nullptr, keyLost) << bad;
   }
-  EXPECT_FALSE(ParseHive(binary).has_value());
+
+  struct Case {
+    std::string text;
+    std::size_t damaged;
+    std::size_t firstLine;
+    std::vector<std::string> values;  // "name=data" in the first key
+  };
+  const Case cases[] = {
+      {head + tail + "\"c\"=\"cut", 1, 6, {"a=1", "b=2"}},                     // the last line cut short
+      {head + tail + std::string{"\0", 1}, 1, 6, {"a=1", "b=2"}},              // a trailing NUL
+      {head + tail + std::string(512, '\0'), 1, 6, {"a=1", "b=2"}},            // a zero-filled tail
+      {"[K]\r\n\"a\"=\"1\"\r\n", 1, 1, {"a=1"}},                               // no header, CR LF
+      {head + "\"bin\"=hex:01,\\\n[K]\n\"c\"=\"3\"\n", 1, 5, {"a=1", "c=3"}},  // a hex list cut short
+      {std::string{"\xFF\xFER\0E\0G\0", 8}, 1, 1, {}},                         // UTF-16: nothing readable
+  };
+  for (const Case& c : cases) {
+    const ParsedHive parsed = ParseHive(c.text);
+    EXPECT_EQ(parsed.damage.lines, c.damaged) << c.text;
+    EXPECT_EQ(parsed.damage.firstLine, c.firstLine) << c.text;
+    std::vector<std::string> values;
+    if (!parsed.hive.keys.empty()) {
+      for (const RegistryValue& value : parsed.hive.keys[0].values) {
+        values.push_back(value.name + "=" + value.data);
+      }
+    }
+    EXPECT_EQ(values, c.values) << c.text;
+    // What was kept is written back whole and reads back without damage.
+    EXPECT_EQ(ParseHive(SerializeHive(parsed.hive)).damage.lines, 0U);
+  }
 }
 
 TEST(HiveFileTest, KeyPathsIgnoreLetterCaseButValueNamesDoNot) {

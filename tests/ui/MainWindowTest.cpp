@@ -281,6 +281,22 @@ TEST_F(MainWindowTest, TheCloseBoxDoesWhatCancelDoes) {
   EXPECT_EQ(StoredSettings().Quality, settings::QualityProfileText(QualityProfile::eBook));
 }
 
+// Settings the editor could not read are never replaced by the defaults it showed instead, not
+// even when the file becomes readable while the window is open.
+TEST_F(MainWindowTest, SettingsThatCouldNotBeReadAreNotSavedOver) {
+  const std::filesystem::path hive = registry.HivePath(platform::RegistryRoot::LocalMachine);
+  std::filesystem::create_directories(hive);
+  Start();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, "the settings could not be read (" + hive.string() +
+                                     ": Is a directory); the defaults are shown and will not be stored");
+  std::filesystem::remove(hive);
+  StoreSetting("Quality", settings::QualityProfileText(QualityProfile::Screen));
+  Click(ids::kEbook);
+  window->close();
+  EXPECT_EQ(StoredSettings().Quality, settings::QualityProfileText(QualityProfile::Screen));
+}
+
 TEST_F(MainWindowTest, ChoosingAFolderModeAsksForTheFolder) {
   Start();
   ui.folderAnswers = {outputFolder.string()};

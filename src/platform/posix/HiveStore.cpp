@@ -10,39 +10,18 @@
 #include <string>
 
 #include "platform/SystemEvents.h"
+#include "platform/WholeFile.h"
+#include "platform/posix/Descriptor.h"
 
 namespace vellumor::platform {
 
 namespace {
 
-// Name part of the temporary file a writer builds the next hive in; only the lock holder
-// creates one, so any such file found under the lock is left over from a killed writer.
-constexpr std::string_view kNewSuffix = ".new-";
 constexpr int kMaxDamagedCopies = 100;
 
-class Descriptor final {
- public:
-  explicit Descriptor(int fd) : fd_{fd} {}
-  ~Descriptor() {
-    if (fd_ >= 0) {
-      ::close(fd_);
-    }
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  // Closes now and reports the result (a failed close can mean lost data on some file systems).
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
+// Far above any real hive (a few kilobytes); a file beyond it is not a hive this program wrote,
+// and reading it whole could take the memory and the time of every job.
+constexpr std::size_t kMaxHiveBytes = std::size_t{4} << 20;
 
 long LastErrorCode() {
   return ErrorCodeFromErrno(errno);
@@ -68,59 +47,30 @@ long CreateFolder(const std::filesystem::path& folder) {
   return win_error::kSuccess;
 }
 
-long WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return LastErrorCode();
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return win_error::kSuccess;
-}
-
 }  // namespace
 
-long HiveStore::Read(Hive& hive) const {
+long HiveStore::Read(Hive& hive, HiveReadNotes& notes) const {
   // No lock is needed: the file behind an open descriptor is never changed in place.
-  bool damaged{false};
-  return ReadFile(hive, damaged);
-}
-
-long HiveStore::ReadFile(Hive& hive, bool& damaged) const {
   hive = Hive{};
-  damaged = false;
-  Descriptor file{::open(hivePath_.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (!file.Valid()) {
-    return errno == ENOENT ? win_error::kSuccess : LastErrorCode();
-  }
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t count = ::read(file.Get(), buffer, sizeof buffer);
-    if (count < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return LastErrorCode();
-    }
-    if (count == 0) {
+  notes = HiveReadNotes{};
+  WholeFileRead file = ReadWholeFile(hivePath_, kMaxHiveBytes, FinalLink::Follow);
+  switch (file.status) {
+    case WholeFileRead::Status::Missing:
+      return win_error::kSuccess;
+    case WholeFileRead::Status::Unreadable:
+    case WholeFileRead::Status::Refused:
+      notes.problem = hivePath_.string() + ": " + file.reason;
+      return file.code;
+    case WholeFileRead::Status::Read:
       break;
-    }
-    text.append(buffer, static_cast<std::size_t>(count));
   }
-  if (std::optional<Hive> parsed = ParseHive(text)) {
-    hive = std::move(*parsed);
-  } else {
-    damaged = true;
-  }
+  ParsedHive parsed = ParseHive(file.contents);
+  hive = std::move(parsed.hive);
+  notes.damage = parsed.damage;
   return win_error::kSuccess;
 }
 
-long HiveStore::Modify(const Change& change) const {
+long HiveStore::Modify(const Change& change, HiveReadNotes& notes) const {
   if (const long result = CreateFolder(hivePath_.parent_path()); result != win_error::kSuccess) {
     return result;
   }
@@ -138,15 +88,14 @@ long HiveStore::Modify(const Change& change) const {
   RemoveLeftovers();
 
   Hive hive;
-  bool damaged{false};
-  if (const long result = ReadFile(hive, damaged); result != win_error::kSuccess) {
+  if (const long result = Read(hive, notes); result != win_error::kSuccess) {
     return result;
   }
   bool changed{false};
   if (const long result = change(hive, changed); result != win_error::kSuccess || !changed) {
     return result;
   }
-  if (damaged) {
+  if (notes.damage.lines > 0) {
     if (const long result = KeepDamagedFile(); result != win_error::kSuccess) {
       return result;
     }
@@ -174,32 +123,19 @@ long HiveStore::KeepDamagedFile() const {
 }
 
 long HiveStore::Publish(const Hive& hive) const {
-  std::string tempPath = hivePath_.string() + std::string{kNewSuffix} + "XXXXXX";
-  // mkstemp creates the file with mode 0600 whatever the umask.
-  Descriptor temp{::mkostemp(tempPath.data(), O_CLOEXEC)};
-  if (!temp.Valid()) {
-    return LastErrorCode();
+  const std::string text = SerializeHive(hive);
+  // A hive that could not be read back must never be published in place of a readable one.
+  if (text.size() > kMaxHiveBytes) {
+    return ErrorCodeFromErrno(EFBIG);
   }
-  long result = WriteAll(temp.Get(), SerializeHive(hive));
-  // Flushed before the rename so that a machine crash leaves the old or the new hive, never an
-  // empty one.
-  if (result == win_error::kSuccess && ::fdatasync(temp.Get()) != 0) {
-    result = LastErrorCode();
-  }
-  if (temp.Close() != 0 && result == win_error::kSuccess) {
-    result = LastErrorCode();
-  }
-  if (result == win_error::kSuccess && ::rename(tempPath.c_str(), hivePath_.c_str()) != 0) {
-    result = LastErrorCode();
-  }
-  if (result != win_error::kSuccess) {
-    ::unlink(tempPath.c_str());
-  }
-  return result;
+  const WholeFileWrite written = ReplaceWholeFile(hivePath_, text);
+  return written.written ? win_error::kSuccess : written.code;
 }
 
+// Only the lock holder creates a temporary file beside the hive, so any such file found under
+// the lock is left over from a killed writer.
 void HiveStore::RemoveLeftovers() const {
-  const std::string prefix = hivePath_.filename().string() + std::string{kNewSuffix};
+  const std::string prefix = hivePath_.filename().string() + std::string{kReplacementSuffix};
   const std::filesystem::path parent = hivePath_.has_parent_path() ? hivePath_.parent_path() : ".";
   DIR* folder = ::opendir(parent.c_str());
   if (folder == nullptr) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 
 #include "platform/Environment.h"
@@ -83,9 +84,73 @@ HiveKey& EnsureKey(Hive& hive, std::string_view fullPath, bool& changed) {
   return *hive.FindKey(fullPath);
 }
 
+// Replaces the value of that exact name in place, or appends it.
+void PutValue(HiveKey& key, const RegistryValue& value, bool& changed) {
+  if (RegistryValue* existing = FindValue(key, value.name)) {
+    if (existing->type != value.type || existing->data != value.data) {
+      existing->type = value.type;
+      existing->data = value.data;
+      changed = true;
+    }
+  } else {
+    key.values.push_back(value);
+    changed = true;
+  }
+}
+
+std::string DamageText(const std::filesystem::path& hivePath, const HiveDamage& damage) {
+  std::string text = hivePath.string() + ": ";
+  if (damage.lines == 1) {
+    text += "skipped damaged line " + std::to_string(damage.firstLine);
+  } else {
+    text += "skipped " + std::to_string(damage.lines) + " damaged lines, the first at line " +
+            std::to_string(damage.firstLine);
+  }
+  return text + " (the whole file is kept as a \".bad\" copy beside it when it is next changed)";
+}
+
 }  // namespace
 
-Registry::Registry(std::filesystem::path folder) : folder_{std::move(folder)} {}
+void Registry::StandardErrorLine(std::string_view line) {
+  std::string text = "vellumor: ";
+  text += line;
+  text += '\n';
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
+    : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}
+
+long Registry::ReadHive(RegistryRoot root, Hive& hive, std::string* problem) const {
+  HiveReadNotes notes;
+  const long result = HiveStore{HivePath(root)}.Read(hive, notes);
+  Report(root, notes.damage);
+  if (problem != nullptr) {
+    *problem = std::move(notes.problem);
+  }
+  return result;
+}
+
+long Registry::ModifyHive(RegistryRoot root, const std::function<long(Hive& hive, bool& changed)>& change) {
+  HiveReadNotes notes;
+  const long result = HiveStore{HivePath(root)}.Modify(change, notes);
+  Report(root, notes.damage);
+  return result;
+}
+
+void Registry::Report(RegistryRoot root, const HiveDamage& damage) const {
+  bool& reported = damageReported_[root == RegistryRoot::LocalMachine ? 0 : 1];
+  if (damage.lines == 0) {
+    reported = false;
+    return;
+  }
+  // Every job reads the hives several times; one line tells the user all there is to know.
+  if (!reported && diagnostics_) {
+    diagnostics_(DamageText(HivePath(root), damage));
+  }
+  reported = true;
+}
 
 std::filesystem::path Registry::DefaultFolder() {
   if (std::optional<std::string> folder = GetEnvironmentVariable("VELLUMOR_REGISTRY"); folder && !folder->empty()) {
@@ -107,7 +172,7 @@ long Registry::OpenKey(RegistryRoot root, std::string_view keyPath) const {
     return win_error::kBadArguments;
   }
   Hive hive;
-  if (const long result = HiveStore{HivePath(root)}.Read(hive); result != win_error::kSuccess) {
+  if (const long result = ReadHive(root, hive, nullptr); result != win_error::kSuccess) {
     return result;
   }
   return KeyExists(hive, *full) ? win_error::kSuccess : win_error::kFileNotFound;
@@ -130,20 +195,27 @@ long Registry::CreateKey(RegistryRoot root, std::string_view keyPath) {
   if (!full) {
     return win_error::kBadArguments;
   }
-  return HiveStore{HivePath(root)}.Modify([&](Hive& hive, bool& changed) {
+  return ModifyHive(root, [&](Hive& hive, bool& changed) {
     EnsureKey(hive, *full, changed);
     return win_error::kSuccess;
   });
 }
 
 long Registry::ListValues(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values) const {
+  std::string problem;
+  return ReadKey(root, keyPath, values, problem);
+}
+
+long Registry::ReadKey(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values,
+                       std::string& problem) const {
   values.clear();
+  problem.clear();
   const std::optional<std::string> full = FullKeyPath(root, keyPath);
   if (!full) {
     return win_error::kBadArguments;
   }
   Hive hive;
-  if (const long result = HiveStore{HivePath(root)}.Read(hive); result != win_error::kSuccess) {
+  if (const long result = ReadHive(root, hive, &problem); result != win_error::kSuccess) {
     return result;
   }
   if (!KeyExists(hive, *full)) {
@@ -175,20 +247,24 @@ long Registry::SetValue(RegistryRoot root, std::string_view keyPath, const Regis
   if (!full) {
     return win_error::kBadArguments;
   }
-  return HiveStore{HivePath(root)}.Modify([&](Hive& hive, bool& changed) {
+  return ModifyHive(root, [&](Hive& hive, bool& changed) {
     if (!KeyExists(hive, *full)) {
       return win_error::kFileNotFound;
     }
+    PutValue(EnsureKey(hive, *full, changed), value, changed);
+    return win_error::kSuccess;
+  });
+}
+
+long Registry::SetValues(RegistryRoot root, std::string_view keyPath, std::span<const RegistryValue> values) {
+  const std::optional<std::string> full = FullKeyPath(root, keyPath);
+  if (!full) {
+    return win_error::kBadArguments;
+  }
+  return ModifyHive(root, [&](Hive& hive, bool& changed) {
     HiveKey& key = EnsureKey(hive, *full, changed);
-    if (RegistryValue* existing = FindValue(key, value.name)) {
-      if (existing->type != value.type || existing->data != value.data) {
-        existing->type = value.type;
-        existing->data = value.data;
-        changed = true;
-      }
-    } else {
-      key.values.push_back(value);
-      changed = true;
+    for (const RegistryValue& value : values) {
+      PutValue(key, value, changed);
     }
     return win_error::kSuccess;
   });
@@ -199,7 +275,7 @@ long Registry::DeleteValue(RegistryRoot root, std::string_view keyPath, std::str
   if (!full) {
     return win_error::kBadArguments;
   }
-  return HiveStore{HivePath(root)}.Modify([&](Hive& hive, bool& changed) {
+  return ModifyHive(root, [&](Hive& hive, bool& changed) {
     if (!KeyExists(hive, *full)) {
       return win_error::kFileNotFound;
     }
