@@ -62,7 +62,7 @@ void ApplyNamingRules(MainWindowState& state, const platform::Clock& clock) {
   if (!AddPrefixAndPostfix(state)) {
     return;
   }
-  state.OutputFileName = RemoveIllegalCharacters(ExpandDateTokens(state.OutputFileName, clock.Now()));
+  state.OutputFileName = SoundFileName(ExpandDateTokens(state.OutputFileName, clock.Now()));
 }
 
 void ReapplyNamingRulesBefore(MainWindowState& state) {
@@ -98,7 +98,7 @@ void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platfo
 }
 
 std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services) {
-  state.OutputFileName = RemoveIllegalCharacters(state.OutputFileName);
+  state.OutputFileName = SoundFileName(state.OutputFileName);
   const settings::Settings& s = state.settings;
   if (StartsWith(s.SaveAs, "U") && !s.SaveToPath.empty()) {
     return OutputPath{std::filesystem::path{s.SaveToPath} / state.OutputFileName, false};

@@ -124,6 +124,37 @@ TEST_F(VellumorProcessTest, DocumentNameOption) {
   EXPECT_TRUE(std::filesystem::exists(sandbox.Desktop() / "Title line.pdf"));
 }
 
+TEST_F(VellumorProcessTest, EveryJobGetsAPdfWithASoundName) {
+  std::string japanese;  // 100 characters, 300 bytes
+  for (int i = 0; i < 100; ++i) {
+    japanese += "\xE6\x97\xA5";
+  }
+  const struct {
+    std::string title;
+    std::vector<std::string> arguments;
+    std::string name;
+  } cases[] = {
+      // Longer than a file name may be: 241 bytes at most, ".pdf" included.
+      {std::string(300, 'x'), {}, std::string(237, 'x') + ".pdf"},
+      {japanese, {}, japanese.substr(0, 237) + ".pdf"},
+      {"Title", {"-b" + japanese}, japanese.substr(0, 237) + ".pdf"},
+      // Control characters never reach the name, and a name of dots is no hidden file.
+      {"Minutes\x1B[31m\a 3\r", {}, "Minutes[31m 3.pdf"},
+      {"Title", {"-bLine\nfeed"}, "Linefeed.pdf"},
+      {"..", {}, "nofile.pdf"},
+  };
+  for (const auto& [title, arguments, name] : cases) {
+    SCOPED_TRACE(name);
+    const ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: " + title + "\nshowpage\n", arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::filesystem::path pdf = sandbox.Desktop() / name;
+    EXPECT_EQ(run.out, pdf.string() + "\n");
+    EXPECT_EQ(InspectPdf(pdf).pages, 1);
+    EXPECT_THAT(Names(Sandbox::FilesIn(sandbox.Desktop(), ".pdf")), ElementsAre(name));
+    std::filesystem::remove(pdf);
+  }
+}
+
 TEST_F(VellumorProcessTest, NothingWrittenIsNotReportedAsSuccess) {
   // No title: the name must be asked for, and nobody is there to answer.
   ProcessResult run = sandbox.RunWithInput("%!PS\nshowpage\n");
