@@ -165,6 +165,9 @@ TEST_F(VellumorProcessTest, NothingWrittenIsNotReportedAsSuccess) {
   run = sandbox.RunWithInput("%!PS\n%%Title: Broken\n/nosuchoperator load\n");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_THAT(run.err, HasSubstr("vellumor: Fatal Error!"));
+  // The engine's own words are diagnostics: standard output carries only a written PDF's path.
+  EXPECT_THAT(run.err, HasSubstr("undefined"));
+  EXPECT_EQ(run.out, "");
 
   // A manual save mode waits for a button nobody can press.
   sandbox.SetSetting("SaveAs", "Ask when creating PDF (manual)");
