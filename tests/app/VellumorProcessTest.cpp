@@ -155,6 +155,26 @@ TEST_F(VellumorProcessTest, EveryJobGetsAPdfWithASoundName) {
   }
 }
 
+TEST_F(VellumorProcessTest, EachCustomCompressionWritesItsImages) {
+  sandbox.SetSetting("Quality", "Based on custom settings.");
+  // A black and white image large enough to be kept as an image of its own.
+  const std::string job =
+      "%!PS\n%%Title: Scan\n72 72 translate 300 300 scale\n"
+      "256 256 1 [256 0 0 256 0 0] {<55aa55aa55aa55aa>} image showpage\n";
+  const std::pair<const char*, const char*> cases[] = {{"CCITT Fax encoded", "/CCITTFaxDecode"},
+                                                       {"Flate encode", "/FlateDecode"},
+                                                       {"Run length encode", "/RunLengthDecode"}};
+  for (const auto& [compression, filter] : cases) {
+    SCOPED_TRACE(compression);
+    sandbox.SetSetting("Compression", compression);
+    const ProcessResult run = sandbox.RunWithInput(job);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const PdfFacts facts = InspectPdf(sandbox.Desktop() / "Scan.pdf");
+    EXPECT_EQ(facts.pages, 1);
+    EXPECT_EQ(facts.imageFilters, std::set<std::string>{filter});
+  }
+}
+
 TEST_F(VellumorProcessTest, NothingWrittenIsNotReportedAsSuccess) {
   // No title: the name must be asked for, and nobody is there to answer.
   ProcessResult run = sandbox.RunWithInput("%!PS\nshowpage\n");
