@@ -17,6 +17,10 @@ class Shell {
   virtual bool OpenWith(std::string_view program, std::string_view path) = 0;
 };
 
+// The file-name pattern of programs, for a dialog that picks one: "*.exe" where programs are
+// known by their name, every file where being a program is a permission instead.
+std::string_view ProgramFilePattern();
+
 // xdg-open and direct program starts, without waiting for them.
 std::unique_ptr<Shell> MakeDesktopShell();
 

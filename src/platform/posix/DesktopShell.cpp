@@ -54,6 +54,10 @@ class DesktopShell final : public Shell {
 
 }  // namespace
 
+std::string_view ProgramFilePattern() {
+  return "*";
+}
+
 std::unique_ptr<Shell> MakeDesktopShell() {
   return std::make_unique<DesktopShell>();
 }
