@@ -6,6 +6,7 @@
 
 #include <regex>
 
+#include "support/DeadDisplay.h"
 #include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
@@ -172,6 +173,29 @@ TEST_F(VellumorProcessTest, EachCustomCompressionWritesItsImages) {
     const PdfFacts facts = InspectPdf(sandbox.Desktop() / "Scan.pdf");
     EXPECT_EQ(facts.pages, 1);
     EXPECT_EQ(facts.imageFilters, std::set<std::string>{filter});
+  }
+}
+
+TEST_F(VellumorProcessTest, ADisplayThatDoesNotAnswerMeansUnattended) {
+  // Over ssh, from cron or after the X server died the variables still name a display.
+  const DeadXDisplay deadX;
+  ASSERT_FALSE(deadX.Name().empty());
+  const std::map<std::string, std::string> environments[] = {
+      {{"DISPLAY", deadX.Name()}},
+      {{"WAYLAND_DISPLAY", "wayland-none"}, {"XDG_RUNTIME_DIR", sandbox.Home().string()}},
+  };
+  for (const auto& environment : environments) {
+    SCOPED_TRACE(environment.begin()->first);
+    ProcessOptions options = sandbox.Options();
+    options.unsetEnvironment = {"GS_LIB", "GS_FONTPATH", "GS_DLL", "DISPLAY", "WAYLAND_DISPLAY"};
+    std::erase_if(options.unsetEnvironment, [&](const std::string& name) { return environment.contains(name); });
+    options.setEnvironment.insert(environment.begin(), environment.end());
+    options.stdinText = "%!PS\n%%Title: Remote\nshowpage\n";
+    const ProcessResult run = RunProcess({VELLUMOR_BINARY}, options);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, (sandbox.Desktop() / "Remote.pdf").string() + "\n");
+    EXPECT_THAT(run.err, ::testing::MatchesRegex("vellumor: no windows \\([A-Z_]+ \"[^\"]+\" cannot be reached\\); "
+                                                 "running unattended\n"));
   }
 }
 
