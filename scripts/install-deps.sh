@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins libcurl4-openssl-dev libcups2-dev
   xvfb xauth xdotool libxcb1-dev
   libgtest-dev libgmock-dev
-  libqpdf-dev qpdf poppler-utils
+  libqpdf-dev qpdf poppler-utils openssl
   enscript groff
   cups cups-client cups-filters cups-ipp-utils
   clang libclang-rt-14-dev

@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/Text.h"
+
 namespace vellumor::app {
 
 namespace {
@@ -65,10 +67,15 @@ ArgumentTable SplitCommandLine(std::string_view commandLine) {
   // the entry, as readers expect the raw form.
   std::string token;
   bool inQuotes{false};
+  bool tokenCut{false};
   for (const char c : commandLine) {
-    if (token.size() < ArgumentTable::kMaxEntryLength) {
+    if (!tokenCut && token.size() < ArgumentTable::kMaxEntryLength) {
       token += c;
-    } else {
+    } else if (!tokenCut) {
+      // The entry is full and more follows. A name cut inside a character would carry half of it
+      // into the file name: such a character is left out whole.
+      token.resize(platform::Utf8Prefix(token + c, ArgumentTable::kMaxEntryLength).size());
+      tokenCut = true;
       table.entriesCut = true;
     }
     if (c == '"') {
@@ -77,6 +84,7 @@ ArgumentTable SplitCommandLine(std::string_view commandLine) {
     if (c == ' ' && !inQuotes) {
       Store(table, std::move(token));
       token.clear();
+      tokenCut = false;
     }
   }
   Store(table, std::move(token));

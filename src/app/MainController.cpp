@@ -13,10 +13,11 @@ namespace vellumor::app {
 
 namespace {
 
-// Only an entry that reached the length limit can have been cut. It is whole when it ended
-// there anyway: on its separating space or its closing quote, outside quotes.
+// Only an entry that reached the length limit, less a character that did not fit whole (up to
+// three bytes), can have been cut. It is whole when it ended there anyway: on its separating
+// space or its closing quote, outside quotes.
 bool EntryWasCut(const ArgumentTable& arguments, const std::string& entry) {
-  if (!arguments.entriesCut || entry.size() < ArgumentTable::kMaxEntryLength) {
+  if (!arguments.entriesCut || entry.size() + 3 < ArgumentTable::kMaxEntryLength) {
     return false;
   }
   const auto quotes = std::count(entry.begin(), entry.end(), '"');

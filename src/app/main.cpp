@@ -17,6 +17,7 @@
 #include "app/UnattendedInteraction.h"
 #include "convert/Engine.h"
 #include "platform/Clock.h"
+#include "platform/Display.h"
 #include "platform/Environment.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
   std::string error;
   std::unique_ptr<app::FrontEnd> frontEnd;
   if (platform::DisplayAvailable()) {
-    frontEnd = app::LoadFrontEnd(argc, argv, error);
+    frontEnd = platform::DisplayReachable(error) ? app::LoadFrontEnd(argc, argv, error) : nullptr;
     if (!frontEnd) {
       unattended.ShowMessage("no windows (" + error + "); running unattended", platform::MessageStyle::System);
     }

@@ -69,7 +69,8 @@ void AppendCustomImageArguments(const settings::Settings& settings, std::vector<
   } else if (settings.Compression == "Flate encode") {
     arguments.emplace_back("-dMonoImageFilter=/FlateEncode");
   } else if (settings.Compression == "Run length encode") {
-    arguments.emplace_back("-dMonoImageFilter=/RunLength");
+    // The filter's full name: Ghostscript refuses the short "/RunLength" and writes nothing.
+    arguments.emplace_back("-dMonoImageFilter=/RunLengthEncode");
   }
 }
 

@@ -175,10 +175,11 @@ void DiagnosticOutput(std::string_view text) {
   if (text.empty()) {
     return;
   }
-  // One text per line, so that consecutive diagnostics stay apart in a log.
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  // Standard error, never standard output: a printer port or a script reads the PDF's path
+  // from there and nothing else. One text per line, so that diagnostics stay apart in a log.
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
 }
 
 }  // namespace vellumor::convert

@@ -31,7 +31,7 @@ void ClearEngineEnvironment(const EngineEnvironmentPlaces& places);
 
 // "Error - <operation> : <system text>", cut to 259 characters, to DiagnosticOutput.
 void ReportSystemError(std::string_view operation, long code);
-// Writes the text to standard output (nothing is shown to the user).
+// Writes the text to standard error (nothing is shown to the user).
 void DiagnosticOutput(std::string_view text);
 
 }  // namespace vellumor::convert

@@ -3,6 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "convert/MainWindowState.h"
+#include "platform/Text.h"
+
 namespace vellumor::convert {
 
 namespace {
@@ -44,7 +47,27 @@ JobTitle CopyTitle(std::string_view buffer, std::size_t start, std::string_view 
   if (buffer[pos] == '\n' && !title.empty() && title.back() == '\r') {
     title.remove_suffix(1);
   }
-  return {TitleSearch::Found, std::string{title.substr(0, kMaxTitleLength)}};
+  return {TitleSearch::Found, std::string{platform::Utf8Prefix(title, kMaxTitleLength)}};
+}
+
+bool IsControlCharacter(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
+// The ".pdf" at the end of a name, in whatever case it was typed.
+bool EndsWithPdf(std::string_view name) {
+  constexpr std::string_view kPdf = ".pdf";
+  if (name.size() < kPdf.size()) {
+    return false;
+  }
+  const std::string_view end = name.substr(name.size() - kPdf.size());
+  for (std::size_t i = 0; i < kPdf.size(); ++i) {
+    if (static_cast<char>(end[i] | 0x20) != kPdf[i]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 void RemoveEvery(std::string& text, std::string_view pattern) {
@@ -65,6 +88,25 @@ std::string RemoveIllegalCharacters(std::string_view name) {
     }
   }
   return result;
+}
+
+std::string SoundFileName(std::string_view name) {
+  std::string clean;
+  clean.reserve(name.size());
+  for (const char c : RemoveIllegalCharacters(name)) {
+    if (!IsControlCharacter(c)) {
+      clean += c;
+    }
+  }
+  const std::size_t ending = EndsWithPdf(clean) ? 4 : 0;
+  std::string_view stem{clean.data(), clean.size() - ending};
+  if (clean.size() > kMaxFileNameBytes) {
+    stem = platform::Utf8Prefix(stem, kMaxFileNameBytes - ending);
+  }
+  if (stem.find_first_not_of('.') == std::string_view::npos) {
+    return std::string{kNoFileName};
+  }
+  return std::string{stem} + clean.substr(clean.size() - ending);
 }
 
 JobTitle ExtractJobTitle(std::string_view header) {
@@ -116,7 +158,7 @@ std::string OutputNameFromTitle(std::string_view title) {
 
   RemoveEvery(name, "http://");
   RemoveEvery(name, "https://");
-  return RemoveIllegalCharacters(name);
+  return SoundFileName(name);
 }
 
 }  // namespace vellumor::convert

@@ -9,6 +9,16 @@ namespace vellumor::convert {
 // Removes the nine characters file names cannot hold: < > : ? * " / \ |
 std::string RemoveIllegalCharacters(std::string_view name);
 
+// The longest name a PDF is given, in bytes with its ".pdf". File systems allow 255, and
+// appending moves the old PDF aside as "<name>_append<N>.pdf" (up to 14 bytes more), which has to
+// be a valid name as well.
+inline constexpr std::size_t kMaxFileNameBytes = 241;
+
+// A name the PDF can be saved under: the nine illegal characters and every control character
+// removed; a name with nothing but dots before its ".pdf" (a hidden file, or the folder itself)
+// becomes "nofile.pdf"; a long name is shortened at a character boundary, keeping its ".pdf".
+std::string SoundFileName(std::string_view name);
+
 // Reading the title from the head of a job (its first 520 bytes at most).
 inline constexpr std::size_t kTitleHeaderBytes = 520;
 
@@ -26,8 +36,8 @@ struct JobTitle {
 JobTitle ExtractJobTitle(std::string_view header);
 
 // The output file name for a title found in the job: " - Notepad" cut, folder and a 2 to 4
-// character extension stripped, ".pdf" added, "http://" and "https://" removed, illegal
-// characters removed.
+// character extension stripped, ".pdf" added, "http://" and "https://" removed, then made a
+// sound file name.
 std::string OutputNameFromTitle(std::string_view title);
 
 }  // namespace vellumor::convert

@@ -102,7 +102,7 @@ void ApplyNamingRules(MainWindowState& state, const platform::Clock& clock) {
   if (!AddPrefixAndPostfix(state)) {
     return;
   }
-  state.OutputFileName = RemoveIllegalCharacters(ExpandDateTokens(state.OutputFileName, clock.Now()));
+  state.OutputFileName = SoundFileName(ExpandDateTokens(state.OutputFileName, clock.Now()));
 }
 
 void ReapplyNamingRulesBefore(MainWindowState& state) {
@@ -141,7 +141,7 @@ namespace {
 
 // The path for the save mode, before the files being printed are kept clear of.
 std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Services& services) {
-  state.OutputFileName = RemoveIllegalCharacters(state.OutputFileName);
+  state.OutputFileName = SoundFileName(state.OutputFileName);
   const settings::Settings& s = state.settings;
   if (StartsWith(s.SaveAs, "U") && !s.SaveToPath.empty()) {
     return OutputPath{std::filesystem::path{s.SaveToPath} / state.OutputFileName, false, {}};

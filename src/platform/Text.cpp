@@ -39,4 +39,28 @@ std::int32_t ParseLeadingInteger(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+std::string_view Utf8Prefix(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) {
+    return text;
+  }
+  // A character that starts at most three bytes before the cut and needs more bytes than remain
+  // before it is left out whole.
+  for (std::size_t back = 1; back <= 4 && back <= limit; ++back) {
+    const auto byte = static_cast<unsigned char>(text[limit - back]);
+    if ((byte & 0xC0) == 0x80) {
+      continue;  // a continuation byte: look further back for the character's first byte
+    }
+    std::size_t length = 1;
+    if ((byte & 0xE0) == 0xC0) {
+      length = 2;
+    } else if ((byte & 0xF0) == 0xE0) {
+      length = 3;
+    } else if ((byte & 0xF8) == 0xF0) {
+      length = 4;
+    }
+    return text.substr(0, length > back ? limit - back : limit);
+  }
+  return text.substr(0, limit);
+}
+
 }  // namespace vellumor::platform

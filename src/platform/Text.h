@@ -1,6 +1,7 @@
 #pragma once
 // Small text helpers shared by the layers above the operating-system seams.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -12,5 +13,10 @@ namespace vellumor::platform {
 // A value outside the 32-bit range wraps as a 32-bit integer would, so a damaged store never
 // makes the reader fail or overflow.
 std::int32_t ParseLeadingInteger(std::string_view text);
+
+// The longest start of `text` of at most `limit` bytes that does not end inside a UTF-8
+// character, so that shortening a name never leaves half a character behind. Bytes that are not
+// UTF-8 at all are taken one by one.
+std::string_view Utf8Prefix(std::string_view text, std::size_t limit);
 
 }  // namespace vellumor::platform

@@ -70,37 +70,55 @@ std::string DefaultInOptionsFile(const std::filesystem::path& file) {
   return "";
 }
 
-// The name a default printer is given by, in the order libcups consults them: the LPDEST and
-// PRINTER variables, the user's lpoptions, the system's lpoptions. Used only to tell "a default
-// that cannot be read" from "no default" once libcups found none.
-std::string ConfiguredDefaultName() {
-  if (std::string name = Variable("LPDEST"); !name.empty()) {
-    return name;
+// The scheduler's own default printer; "" when it has none or cannot be asked.
+std::string ServerDefaultName() {
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+  std::string name;
+  if (response != nullptr) {
+    if (ipp_attribute_t* attribute = ippFindAttribute(response, "printer-name", IPP_TAG_NAME)) {
+      if (const char* text = ippGetString(attribute, 0, nullptr)) {
+        name = text;
+      }
+    }
+    ippDelete(response);
   }
-  if (std::string name = Variable("PRINTER"); !name.empty() && name != "lp") {
-    return name;
-  }
+  return name;
+}
+
+// The default as saved: the user's lpoptions, the system's lpoptions, the scheduler's default.
+// libcups puts the LPDEST and PRINTER variables before all of these, but they choose a printer
+// for one session and are not what SetUserDefault changes: a default read from them and later
+// "put back" would overwrite the user's saved one.
+std::string SavedDefaultName() {
   if (std::string home = Variable("HOME"); !home.empty()) {
     if (std::string name = DefaultInOptionsFile(std::filesystem::path{home} / ".cups/lpoptions"); !name.empty()) {
       return name;
     }
   }
   std::string serverRoot = Variable("CUPS_SERVERROOT");
-  return DefaultInOptionsFile(std::filesystem::path{serverRoot.empty() ? "/etc/cups" : serverRoot} / "lpoptions");
+  if (std::string name =
+          DefaultInOptionsFile(std::filesystem::path{serverRoot.empty() ? "/etc/cups" : serverRoot} / "lpoptions");
+      !name.empty()) {
+    return name;
+  }
+  return ServerDefaultName();
 }
 
 class CupsPrinterSystem final : public PrinterSystem {
  public:
   DefaultDestination Default() override {
-    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+    const std::string named = SavedDefaultName();
+    if (named.empty()) {
+      return {};
+    }
+    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, named.c_str(), nullptr)) {
       DefaultDestination found{DefaultDestination::State::Found, dest->name};
       cupsFreeDests(1, dest);
       return found;
     }
-    if (std::string named = ConfiguredDefaultName(); !named.empty()) {
-      return {DefaultDestination::State::Unreadable, named};
-    }
-    return {};
+    return {DefaultDestination::State::Unreadable, named};
   }
 
   std::optional<std::string> DeviceUri(std::string_view printer) override {

@@ -97,7 +97,7 @@ std::string PrintFilesMode::SwitchToProductPrinter(const std::string& previousNa
       return std::string{ProductPrinterName};
     }
   }
-  // Something keeps another default in force (LPDEST or PRINTER in the environment).
+  // The change does not show: something else set another default meanwhile.
   return "";
 }
 

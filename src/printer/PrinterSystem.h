@@ -16,7 +16,7 @@ namespace vellumor::printer {
 struct DefaultDestination {
   enum class State {
     None,        // no default printer anywhere
-    Unreadable,  // a default is named (environment, lpoptions) but cannot be queried
+    Unreadable,  // a default is named (lpoptions) but cannot be queried
     Found,
   };
   State state{State::None};
@@ -37,6 +37,9 @@ class PrinterSystem {
  public:
   virtual ~PrinterSystem() = default;
 
+  // The default as saved (the user's or the system's lpoptions, else the scheduler's), which is
+  // what SetUserDefault changes; LPDEST and PRINTER choose a printer for one session only and
+  // do not count.
   virtual DefaultDestination Default() = 0;
   // The printer's device URI; nothing when the printer cannot be queried.
   virtual std::optional<std::string> DeviceUri(std::string_view printer) = 0;

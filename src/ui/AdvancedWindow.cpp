@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <optional>
 
+#include "platform/Shell.h"
 #include "ui/OptionWindowControls.h"
 
 namespace vellumor::ui {
@@ -256,7 +257,8 @@ void AdvancedWindow::OnBrowse() {
   TakeControls();
   platform::FileDialogRequest request;
   request.title = "Select a exe to open the pdf with";
-  request.filters = {{"Open PDF with (*.exe)", "*.exe"}, {"All Files (*.*)", "*.*"}};
+  const std::string programs{platform::ProgramFilePattern()};
+  request.filters = {{"Open PDF with (" + programs + ")", programs}, {"All Files (*.*)", "*.*"}};
   request.defaultExtension = "pdf";
   request.initialName = settings_.AdvOpenWith;
   if (std::optional<std::string> chosen = interaction_.ChooseOpenFile(request)) {

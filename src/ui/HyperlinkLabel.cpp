@@ -179,14 +179,17 @@ void HyperlinkLabel::Click() {
 
 int HyperlinkLabel::OpenUrl(const QString& address, int /*showCommand*/) {
   // Windows is shown its window in the current size and position anyway; the desktop handler
-  // decides that here.
+  // decides that here. The opener says only by its exit status that it found no handler, so it
+  // is watched for a moment; the windows keep painting, but a second click waits.
+  const platform::OpenerWatch watch{kOpenerPatience,
+                                    [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }};
   const std::string target = address.toStdString();
-  if (shell_.OpenDocument(target)) {
+  if (shell_.OpenDocumentWatched(target, watch)) {
     return kOpened;
   }
   // The user's browser is the handler of web pages when the desktop has none registered.
   if (const std::optional<std::string> browser = platform::GetEnvironmentVariable("BROWSER");
-      browser && !browser->empty() && shell_.OpenWith(*browser, target)) {
+      browser && !browser->empty() && shell_.OpenWithWatched(*browser, target, watch)) {
     return kOpened;
   }
   return kNoAssociation;

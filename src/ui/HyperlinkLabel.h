@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QLabel>
 #include <QString>
+#include <chrono>
 
 #include "platform/Shell.h"
 #include "platform/UserInteraction.h"
@@ -20,6 +21,8 @@ class HyperlinkLabel final : public QLabel {
   static constexpr int kOpened = 33;
   static constexpr int kNoAssociation = 31;
   static constexpr int kShowNormal = 5;
+  // How long an opener that has started is given to fail before the link counts as opened.
+  static constexpr std::chrono::milliseconds kOpenerPatience{3000};
 
   HyperlinkLabel(const QString& text, platform::Shell& shell, platform::UserInteraction& ui, QWidget* parent = nullptr);
 

@@ -32,6 +32,12 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+// The stored texts write a literal "&" as "&&", the escape of the window system they were made
+// for; a label shows one "&" for each pair.
+QString LabelText(const std::string& text) {
+  return Text(text).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
 // A box selects the first entry that begins with the text, ignoring case, and otherwise shows
 // the text itself.
 void ShowInBox(QComboBox& box, const QString& text) {
@@ -120,9 +126,8 @@ void MainWindow::TakeControls() {
   state_->OutputFileName = fileName_->text().toStdString();
   state_->settings.SaveAs = saveAs_->currentText().toStdString();
   state_->settings.AfterCreation = afterCreation_->currentText().toStdString();
-  state_->settings.Quality = qualityText_->text().toStdString();
-  state_->SecuritySummary = securitySummary_->text().toStdString();
-  state_->DocumentSummary = documentSummary_->text().toStdString();
+  // The quality and summary labels only show what the state holds; read back, they would lose
+  // the stored form of their "&".
 }
 
 void MainWindow::RefreshControls() {
@@ -131,9 +136,9 @@ void MainWindow::RefreshControls() {
   fileName_->setText(Text(state_->OutputFileName));
   ShowInBox(*saveAs_, Text(state_->settings.SaveAs));
   ShowInBox(*afterCreation_, Text(state_->settings.AfterCreation));
-  qualityText_->setText(Text(state_->settings.Quality));
-  securitySummary_->setText(Text(state_->SecuritySummary));
-  documentSummary_->setText(Text(state_->DocumentSummary));
+  qualityText_->setText(LabelText(state_->settings.Quality));
+  securitySummary_->setText(LabelText(state_->SecuritySummary));
+  documentSummary_->setText(LabelText(state_->DocumentSummary));
   ApplyColours();
 }
 

@@ -14,6 +14,10 @@ QtFrontEnd::QtFrontEnd(int argc, char** argv)
   QApplication::setApplicationName(QLatin1String(kApplicationName));
   // Dialogs closing must not end the program; the main window's end does.
   QApplication::setQuitOnLastWindowClosed(false);
+  // The main window's menu is part of the window, placed with its controls. A desktop's global
+  // menu would take it out; merely asking whether there is one connects to the session bus and
+  // leaves a thread of its own running until the very end of the process.
+  QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   window_ = std::make_unique<MainWindow>(interaction_, *clock_, *shell_);
   interaction_.SetMainWindow(window_.get());
   updater_.Load(platform::ProgramFolder(), interaction_);

@@ -18,13 +18,21 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Qt writes a filter as "text (patterns)"; "*.*" means every file, with or without a dot.
+// A request pairs the text shown with its pattern; Qt takes one "text (patterns)" and shows it
+// as it is. Texts mostly name their pattern already ("PDF Files (*.pdf)", "*.vsf"): it is shown
+// once. "*.*" means every file, with or without a dot.
 QString NameFilter(const std::pair<std::string, std::string>& filter) {
-  QString pattern = Text(filter.second);
-  if (pattern == QLatin1String("*.*")) {
-    pattern = QStringLiteral("*");
+  const QString pattern = Text(filter.second);
+  const QString matching = pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
+  QString text = Text(filter.first);
+  if (!pattern.isEmpty()) {
+    text.remove(QLatin1Char('(') + pattern + QLatin1Char(')')).remove(pattern);
   }
-  return Text(filter.first) + QStringLiteral(" (") + pattern + QLatin1Char(')');
+  text = text.simplified();
+  if (text.isEmpty()) {
+    return matching;
+  }
+  return text + QStringLiteral(" (") + matching + QLatin1Char(')');
 }
 
 }  // namespace

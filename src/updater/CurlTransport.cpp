@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "updater/HttpTransport.h"
 
@@ -108,7 +109,10 @@ HeaderList MakeHeaderList(std::string_view block) {
 
 class CurlTransport final : public HttpTransport {
  public:
-  explicit CurlTransport(TransportTimeouts timeouts) : timeouts_{timeouts} { InitialiseCurlOnce(); }
+  CurlTransport(TransportTimeouts timeouts, std::string trustedAuthorities)
+      : timeouts_{timeouts}, trustedAuthorities_{std::move(trustedAuthorities)} {
+    InitialiseCurlOnce();
+  }
 
   bool AcceptsAddress(std::string_view address) const override {
     const std::string scheme = SchemeOf(address);
@@ -138,6 +142,9 @@ class CurlTransport final : public HttpTransport {
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!trustedAuthorities_.empty()) {
+      curl_easy_setopt(curl, CURLOPT_CAINFO, trustedAuthorities_.c_str());
+    }
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts_.connect.count()));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts_.total.count()));
@@ -162,12 +169,13 @@ class CurlTransport final : public HttpTransport {
 
  private:
   TransportTimeouts timeouts_;
+  std::string trustedAuthorities_;
 };
 
 }  // namespace
 
-std::unique_ptr<HttpTransport> MakeCurlTransport(TransportTimeouts timeouts) {
-  return std::make_unique<CurlTransport>(timeouts);
+std::unique_ptr<HttpTransport> MakeCurlTransport(TransportTimeouts timeouts, std::string trustedAuthorities) {
+  return std::make_unique<CurlTransport>(timeouts, std::move(trustedAuthorities));
 }
 
 }  // namespace vellumor::updater

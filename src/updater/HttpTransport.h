@@ -46,7 +46,8 @@ struct TransportTimeouts {
 };
 
 // http and https only (certificates verified), redirects followed but never from https down to
-// http, the system's proxy variables honoured.
-std::unique_ptr<HttpTransport> MakeCurlTransport(TransportTimeouts timeouts = {});
+// http, the system's proxy variables honoured. `trustedAuthorities` names a file of the
+// certificate authorities to trust; "" trusts the system's.
+std::unique_ptr<HttpTransport> MakeCurlTransport(TransportTimeouts timeouts = {}, std::string trustedAuthorities = {});
 
 }  // namespace vellumor::updater

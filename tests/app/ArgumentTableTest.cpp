@@ -70,6 +70,16 @@ TEST(ArgumentTableTest, LongEntriesAreCutAndFlagged) {
   const ArgumentTable exact = SplitCommandLine("vellumor " + std::string(253, 'b') + " c");
   EXPECT_EQ(exact.entries[1], std::string(253, 'b') + " ");
   EXPECT_FALSE(exact.entriesCut);
+
+  // A character that does not fit whole is left out whole: after the quote and "-b", 83
+  // three-byte characters fill 252 bytes; the 84th would need one more than the 254.
+  std::string japanese;
+  for (int i = 0; i < 100; ++i) {
+    japanese += "\xE6\x97\xA5";
+  }
+  const ArgumentTable wide = SplitCommandLine("vellumor \"-b" + japanese + "\"");
+  EXPECT_EQ(wide.entries[1], "\"-b" + japanese.substr(0, 3 * 83));
+  EXPECT_TRUE(wide.entriesCut);
 }
 
 TEST(ArgumentTableTest, CommandLineFromArgumentsQuotesEveryPart) {

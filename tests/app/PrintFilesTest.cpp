@@ -50,6 +50,12 @@ TEST(FileArgumentsTest, OnlyEntriesCutShortAreMarked) {
               ElementsAre(IsFile(fits, false), IsFile(losesBlank, false), IsFile(losesQuote, true),
                           IsFile(longer.substr(0, 253), true), IsFile("last.txt", false)));
   EXPECT_THAT(FilesOf({fits}), ElementsAre(IsFile(fits, false)));
+  // Cut before a character that did not fit whole, a byte or two short of the limit.
+  std::string accents;
+  for (int i = 0; i < 150; ++i) {
+    accents += "\xC3\xA9";
+  }
+  EXPECT_THAT(FilesOf({accents}), ElementsAre(IsFile(accents.substr(0, 252), true)));
 }
 
 // The built program, run by the test user with file arguments.

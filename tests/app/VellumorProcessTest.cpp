@@ -9,10 +9,11 @@
 
 #include <regex>
 
+#include "app/ProgramInformation.h"
 #include "platform/UnprivilegedRun.h"
 #include "printer/support/PrivateCups.h"
 #include "printer/support/TestUser.h"
-#include "app/ProgramInformation.h"
+#include "support/DeadDisplay.h"
 #include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
@@ -131,6 +132,80 @@ TEST_F(VellumorProcessTest, DocumentNameOption) {
   EXPECT_TRUE(std::filesystem::exists(sandbox.Desktop() / "Title line.pdf"));
 }
 
+TEST_F(VellumorProcessTest, EveryJobGetsAPdfWithASoundName) {
+  std::string japanese;  // 100 characters, 300 bytes
+  for (int i = 0; i < 100; ++i) {
+    japanese += "\xE6\x97\xA5";
+  }
+  const struct {
+    std::string title;
+    std::vector<std::string> arguments;
+    std::string name;
+  } cases[] = {
+      // Longer than a file name may be: 241 bytes at most, ".pdf" included.
+      {std::string(300, 'x'), {}, std::string(237, 'x') + ".pdf"},
+      {japanese, {}, japanese.substr(0, 237) + ".pdf"},
+      {"Title", {"-b" + japanese}, japanese.substr(0, 237) + ".pdf"},
+      // Control characters never reach the name, and a name of dots is no hidden file.
+      {"Minutes\x1B[31m\a 3\r", {}, "Minutes[31m 3.pdf"},
+      {"Title", {"-bLine\nfeed"}, "Linefeed.pdf"},
+      {"..", {}, "nofile.pdf"},
+  };
+  for (const auto& [title, arguments, name] : cases) {
+    SCOPED_TRACE(name);
+    const ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: " + title + "\nshowpage\n", arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::filesystem::path pdf = sandbox.Desktop() / name;
+    EXPECT_EQ(run.out, pdf.string() + "\n");
+    EXPECT_EQ(InspectPdf(pdf).pages, 1);
+    EXPECT_THAT(Names(Sandbox::FilesIn(sandbox.Desktop(), ".pdf")), ElementsAre(name));
+    std::filesystem::remove(pdf);
+  }
+}
+
+TEST_F(VellumorProcessTest, EachCustomCompressionWritesItsImages) {
+  sandbox.SetSetting("Quality", "Based on custom settings.");
+  // A black and white image large enough to be kept as an image of its own.
+  const std::string job =
+      "%!PS\n%%Title: Scan\n72 72 translate 300 300 scale\n"
+      "256 256 1 [256 0 0 256 0 0] {<55aa55aa55aa55aa>} image showpage\n";
+  const std::pair<const char*, const char*> cases[] = {{"CCITT Fax encoded", "/CCITTFaxDecode"},
+                                                       {"Flate encode", "/FlateDecode"},
+                                                       {"Run length encode", "/RunLengthDecode"}};
+  for (const auto& [compression, filter] : cases) {
+    SCOPED_TRACE(compression);
+    sandbox.SetSetting("Compression", compression);
+    const ProcessResult run = sandbox.RunWithInput(job);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const PdfFacts facts = InspectPdf(sandbox.Desktop() / "Scan.pdf");
+    EXPECT_EQ(facts.pages, 1);
+    EXPECT_EQ(facts.imageFilters, std::set<std::string>{filter});
+  }
+}
+
+TEST_F(VellumorProcessTest, ADisplayThatDoesNotAnswerMeansUnattended) {
+  // Over ssh, from cron or after the X server died the variables still name a display.
+  const DeadXDisplay deadX;
+  ASSERT_FALSE(deadX.Name().empty());
+  const std::map<std::string, std::string> environments[] = {
+      {{"DISPLAY", deadX.Name()}},
+      {{"WAYLAND_DISPLAY", "wayland-none"}, {"XDG_RUNTIME_DIR", sandbox.Home().string()}},
+  };
+  for (const auto& environment : environments) {
+    SCOPED_TRACE(environment.begin()->first);
+    ProcessOptions options = sandbox.Options();
+    options.unsetEnvironment = {"GS_LIB", "GS_FONTPATH", "GS_DLL", "DISPLAY", "WAYLAND_DISPLAY"};
+    std::erase_if(options.unsetEnvironment, [&](const std::string& name) { return environment.contains(name); });
+    options.setEnvironment.insert(environment.begin(), environment.end());
+    options.stdinText = "%!PS\n%%Title: Remote\nshowpage\n";
+    const ProcessResult run = RunProcess({VELLUMOR_BINARY}, options);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, (sandbox.Desktop() / "Remote.pdf").string() + "\n");
+    EXPECT_THAT(run.err, ::testing::MatchesRegex("vellumor: no windows \\([A-Z_]+ \"[^\"]+\" cannot be reached\\); "
+                                                 "running unattended\n"));
+  }
+}
+
 TEST_F(VellumorProcessTest, NothingWrittenIsNotReportedAsSuccess) {
   // No title: the name must be asked for, and nobody is there to answer.
   ProcessResult run = sandbox.RunWithInput("%!PS\nshowpage\n");
@@ -141,6 +216,9 @@ TEST_F(VellumorProcessTest, NothingWrittenIsNotReportedAsSuccess) {
   run = sandbox.RunWithInput("%!PS\n%%Title: Broken\n/nosuchoperator load\n");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_THAT(run.err, HasSubstr("vellumor: Fatal Error!"));
+  // The engine's own words are diagnostics: standard output carries only a written PDF's path.
+  EXPECT_THAT(run.err, HasSubstr("undefined"));
+  EXPECT_EQ(run.out, "");
 
   // A manual save mode waits for a button nobody can press.
   sandbox.SetSetting("SaveAs", "Ask when creating PDF (manual)");
@@ -255,46 +333,46 @@ TEST_F(VellumorProcessTest, HelpAndVersionAnswerWithoutTouchingTheJob) {
     EXPECT_FALSE(app::InformationRequested(static_cast<int>(argv.size()), argv.data())) << argv.back();
   }
 
-std::size_t CountOf(const std::string& text, const std::string& part) {
-  std::size_t count{0};
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
+  std::size_t CountOf(const std::string& text, const std::string& part) {
+    std::size_t count{0};
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+    }
+    return count;
   }
-  return count;
-}
 
-// One bad line in the settings must not drop the others (an unprotected PDF with exit 0 would be
-// the worst outcome); settings that cannot be read at all refuse the job; a sibling setup file
-// that is no file at all is passed over at once.
-TEST_F(VellumorProcessTest, DamagedOrUnusableSettingsFiles) {
-  sandbox.SetSetting("SecAlwaysUse", "1");
-  sandbox.SetSetting("SecOpenPassword", "letmein");
-  const std::filesystem::path hive = sandbox.RegistryFolder() / "system.reg";
-  std::string text = ReadFileBytes(hive);
-  text.insert(text.find("\"SecAlwaysUse\""), "\"DocTitle\"=\"cut sh\n");
-  WriteFileBytes(hive, text);
-  ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Secret\nshowpage\n");
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_FALSE(InspectPdf(sandbox.Desktop() / "Secret.pdf").opened);
-  EXPECT_TRUE(InspectPdf(sandbox.Desktop() / "Secret.pdf", "letmein").opened);
-  EXPECT_EQ(CountOf(run.err, "damaged"), 1u) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("vellumor: " + hive.string() + ": skipped damaged line "));
+  // One bad line in the settings must not drop the others (an unprotected PDF with exit 0 would be
+  // the worst outcome); settings that cannot be read at all refuse the job; a sibling setup file
+  // that is no file at all is passed over at once.
+  TEST_F(VellumorProcessTest, DamagedOrUnusableSettingsFiles) {
+    sandbox.SetSetting("SecAlwaysUse", "1");
+    sandbox.SetSetting("SecOpenPassword", "letmein");
+    const std::filesystem::path hive = sandbox.RegistryFolder() / "system.reg";
+    std::string text = ReadFileBytes(hive);
+    text.insert(text.find("\"SecAlwaysUse\""), "\"DocTitle\"=\"cut sh\n");
+    WriteFileBytes(hive, text);
+    ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Secret\nshowpage\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(InspectPdf(sandbox.Desktop() / "Secret.pdf").opened);
+    EXPECT_TRUE(InspectPdf(sandbox.Desktop() / "Secret.pdf", "letmein").opened);
+    EXPECT_EQ(CountOf(run.err, "damaged"), 1u) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("vellumor: " + hive.string() + ": skipped damaged line "));
 
-  ASSERT_EQ(::mkfifo((sandbox.Temp() / "Sheafwright.vsf").c_str(), 0600), 0);
-  run = sandbox.RunWithInput("%!PS\n%%Title: Beside a FIFO\nshowpage\n");
-  std::filesystem::remove(sandbox.Temp() / "Sheafwright.vsf");
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("vellumor: Settings not loaded from " + (sandbox.Temp() / "Sheafwright.vsf").string() +
-                                 ": not a regular file"));
+    ASSERT_EQ(::mkfifo((sandbox.Temp() / "Sheafwright.vsf").c_str(), 0600), 0);
+    run = sandbox.RunWithInput("%!PS\n%%Title: Beside a FIFO\nshowpage\n");
+    std::filesystem::remove(sandbox.Temp() / "Sheafwright.vsf");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("vellumor: Settings not loaded from " +
+                                   (sandbox.Temp() / "Sheafwright.vsf").string() + ": not a regular file"));
 
-  std::filesystem::remove(hive);
-  std::filesystem::create_directory(hive);
-  run = sandbox.RunWithInput("%!PS\n%%Title: Unprotected\nshowpage\n");
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_THAT(run.err, HasSubstr("vellumor: the settings could not be read (" + hive.string() +
-                                 ": Is a directory); no PDF was written"));
-  EXPECT_FALSE(std::filesystem::exists(sandbox.Desktop() / "Unprotected.pdf"));
-}
+    std::filesystem::remove(hive);
+    std::filesystem::create_directory(hive);
+    run = sandbox.RunWithInput("%!PS\n%%Title: Unprotected\nshowpage\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("vellumor: the settings could not be read (" + hive.string() +
+                                   ": Is a directory); no PDF was written"));
+    EXPECT_FALSE(std::filesystem::exists(sandbox.Desktop() / "Unprotected.pdf"));
+  }
 
 }  // namespace
 }  // namespace vellumor::test

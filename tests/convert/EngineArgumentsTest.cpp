@@ -93,7 +93,7 @@ TEST(EngineArgumentsTest, CustomProfileWithEveryImageOptionInOrder) {
                   "-dColorImageDownsampleThreshold=4.0", "-dGrayImageResolution=200",
                   "-dGrayImageDownsampleThreshold=0.7", "-dMonoImageResolution=1200",
                   "-dMonoImageDownsampleThreshold=171.4", "-dConvertCMYKImagesToRGB=true",
-                  "-dMonoImageFilter=/RunLength", "-dCompatibilityLevel=1.5", "-r72", "-dAutoRotatePages=/None"));
+                  "-dMonoImageFilter=/RunLengthEncode", "-dCompatibilityLevel=1.5", "-r72", "-dAutoRotatePages=/None"));
 }
 
 TEST(EngineArgumentsTest, CustomTextsOutsideTheListsAddNothing) {

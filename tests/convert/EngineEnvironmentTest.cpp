@@ -11,8 +11,8 @@ namespace vellumor::convert {
 namespace {
 
 using platform::RegistryRoot;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
 
 constexpr auto kMachine = RegistryRoot::LocalMachine;
 
@@ -48,9 +48,9 @@ TEST_F(MachineEnvironmentTest, ClearRemovesThePresentVariablesAndEmptiesThemHere
   platform::SetEnvironmentVariable("GS_DLL", "/opt/gs/libgs.so");
   const std::size_t broadcasts = platform::SettingChangeBroadcastCount();
 
-  CaptureStdout();
+  CaptureStderr();
   ClearEngineEnvironment(places_);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), "");
 
   EXPECT_FALSE(HasValue("GS_LIB"));
   EXPECT_FALSE(HasValue("GS_FONTPATH"));
@@ -63,11 +63,11 @@ TEST_F(MachineEnvironmentTest, ClearRemovesThePresentVariablesAndEmptiesThemHere
 
 TEST_F(MachineEnvironmentTest, NothingToRemoveStillBroadcastsWithoutADiagnostic) {
   const std::size_t broadcasts = platform::SettingChangeBroadcastCount();
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_EQ(RemoveEnvironmentVariable(places_, "GS_DLL"), 0);
   EXPECT_EQ(RemoveEnvironmentVariable(places_, "GS_LIB"), 0);
   EXPECT_EQ(RemoveEnvironmentVariable(places_, "GS_FONTPATH"), 0);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), "");
   EXPECT_EQ(platform::SettingChangeBroadcastCount() - broadcasts, 3U);
 }
 
@@ -81,9 +81,9 @@ TEST_F(MachineEnvironmentTest, FailedDeletionIsReportedAndNotBroadcast) {
   SetValue("GS_LIB", "C:\\gs\\lib");
   BlockChanges();
   const std::size_t broadcasts = platform::SettingChangeBroadcastCount();
-  CaptureStdout();
+  CaptureStderr();
   const int result = RemoveEnvironmentVariable(places_, "GS_LIB");
-  const std::string output = GetCapturedStdout();
+  const std::string output = GetCapturedStderr();
   EXPECT_EQ(result, 1);
   EXPECT_TRUE(output.starts_with("Error - Delete Value : ")) << output;
   EXPECT_GT(output.size(), std::string_view{"Error - Delete Value : \n"}.size());
@@ -91,9 +91,9 @@ TEST_F(MachineEnvironmentTest, FailedDeletionIsReportedAndNotBroadcast) {
   EXPECT_EQ(platform::SettingChangeBroadcastCount(), broadcasts);
 
   // A failure of one variable does not keep the next from being handled.
-  CaptureStdout();
+  CaptureStderr();
   ClearEngineEnvironment(places_);
-  GetCapturedStdout();
+  GetCapturedStderr();
   EXPECT_EQ(platform::SettingChangeBroadcastCount() - broadcasts, 2U);
 }
 
@@ -105,18 +105,18 @@ TEST_F(MachineEnvironmentTest, AccessDeniedGivesFive) {
   const std::string lockPath = registry_.HivePath(kMachine).string() + ".lock";
   test::WriteFileBytes(lockPath, "");
   std::filesystem::permissions(lockPath, std::filesystem::perms::none);
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_EQ(RemoveEnvironmentVariable(places_, "GS_DLL"), 5);
-  EXPECT_EQ(GetCapturedStdout(), "Error - Delete Value : Access is denied.\n");
+  EXPECT_EQ(GetCapturedStderr(), "Error - Delete Value : Access is denied.\n");
 }
 
 TEST(MachineEnvironmentMissingTest, NoRegistryAtAllIsNotAnError) {
   test::TempDir dir;
   platform::Registry registry{dir / "nothing-here"};
   const std::size_t broadcasts = platform::SettingChangeBroadcastCount();
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_EQ(RemoveEnvironmentVariable(SystemEngineEnvironmentPlaces(registry), "GS_LIB"), 0);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), "");
   EXPECT_EQ(platform::SettingChangeBroadcastCount() - broadcasts, 1U);
 }
 
@@ -132,9 +132,9 @@ class BootFileTest : public ::testing::Test {
   // The result and the file's content after removing `name` from a file holding `content`.
   std::string RemovedFrom(std::string_view content, std::string_view name = "GS_LIB") {
     test::WriteFileBytes(First(), content);
-    CaptureStdout();
+    CaptureStderr();
     EXPECT_EQ(RemoveEnvironmentVariable(Places(), name), 0);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(GetCapturedStderr(), "");
     return test::ReadFileBytes(First());
   }
 
@@ -172,9 +172,9 @@ TEST_F(BootFileTest, OnlyTheFirst259CharactersOfALineAreSearched) {
 
 TEST_F(BootFileTest, FirstExistingFileIsUsed) {
   test::WriteFileBytes(Second(), "set GS_DLL=d\r\n");
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_EQ(RemoveEnvironmentVariable(Places(), "GS_DLL"), 0);
-  EXPECT_EQ(GetCapturedStdout(), "");
+  EXPECT_EQ(GetCapturedStderr(), "");
   EXPECT_EQ(test::ReadFileBytes(Second()), "");
 
   test::WriteFileBytes(First(), "set GS_DLL=c\r\n");
@@ -193,25 +193,25 @@ TEST_F(BootFileTest, ClearRemovesEachVariableWithoutBroadcasting) {
 }
 
 TEST_F(BootFileTest, NoBootFileIsReported) {
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_EQ(RemoveEnvironmentVariable(Places(), "GS_LIB"), 1);
-  EXPECT_EQ(GetCapturedStdout(), "Failed to locate Autoexec.bat on c:\\ or d:\\ \n");
+  EXPECT_EQ(GetCapturedStderr(), "Failed to locate Autoexec.bat on c:\\ or d:\\ \n");
   EXPECT_FALSE(std::filesystem::exists(First()));
 }
 
 TEST_F(BootFileTest, UnopenableBootFileIsReported) {
   std::filesystem::create_directory(First());
-  CaptureStdout();
+  CaptureStderr();
   EXPECT_EQ(RemoveEnvironmentVariable(Places(), "GS_LIB"), 1);
-  EXPECT_TRUE(GetCapturedStdout().starts_with("Error - Open Autoexec.bat : "));
+  EXPECT_TRUE(GetCapturedStderr().starts_with("Error - Open Autoexec.bat : "));
 }
 
 TEST(DiagnosticTest, SystemErrorTextIsCutTo259Characters) {
-  CaptureStdout();
+  CaptureStderr();
   ReportSystemError("Delete Value", platform::win_error::kAccessDenied);
   ReportSystemError(std::string(300, 'x'), platform::win_error::kAccessDenied);
   DiagnosticOutput("");
-  const std::string output = GetCapturedStdout();
+  const std::string output = GetCapturedStderr();
   const std::string first = "Error - Delete Value : Access is denied.\n";
   ASSERT_TRUE(output.starts_with(first)) << output;
   EXPECT_EQ(output.substr(first.size()), "Error - " + std::string(251, 'x') + "\n");

@@ -53,12 +53,12 @@ TEST(FileNamesTest, SearchesStopAtTheFirstZeroByte) {
 TEST(FileNamesTest, TitleRunningPastTheHeaderIsIncomplete) {
   // The line end lies beyond the 520 bytes looked at.
   std::string header = std::string(500, ' ') + "%%Title: A long title\n";
-  ASSERT_GT(header.size(), kTitleHeaderBytes);
   EXPECT_EQ(Title(header).result, TitleSearch::Incomplete);
-  // Ending exactly at the last byte looked at is still complete.
-  header = std::string(kTitleHeaderBytes - 12, ' ') + "%%Title: A\n";
-  ASSERT_EQ(header.size(), kTitleHeaderBytes - 1);
-  EXPECT_EQ(Title(header + "more").title, "A");
+  // The line feed is the 520th byte: still complete; one byte later it is not.
+  header = std::string(508, ' ') + "%%Title: AB\n";
+  ASSERT_EQ(header.size(), 520U);
+  EXPECT_EQ(Title(header + "more").title, "AB");
+  EXPECT_EQ(Title(" " + header).result, TitleSearch::Incomplete);
   // A job that ends in the title line, without a line feed.
   EXPECT_EQ(Title("%%Title: Report").result, TitleSearch::Incomplete);
   EXPECT_EQ(Title("JOB NAME=").result, TitleSearch::Incomplete);
@@ -83,6 +83,48 @@ TEST(FileNamesTest, LongTitlesKeepTheirFirst259Characters) {
   const JobTitle title = Title("%%Title: " + longTitle + "\n");
   EXPECT_EQ(title.result, TitleSearch::Found);
   EXPECT_EQ(title.title, longTitle.substr(0, 259));
+  // Never half a character: 86 three-byte characters are 258 bytes, the 87th does not fit.
+  std::string japanese;
+  for (int i = 0; i < 100; ++i) {
+    japanese += "\xE6\x97\xA5";
+  }
+  EXPECT_EQ(Title("%%Title: " + japanese + "\n").title, japanese.substr(0, 258));
+}
+
+TEST(FileNamesTest, SoundFileNamesCanBeCreatedAndAreNotHidden) {
+  const std::string japanese100 = [] {
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+      text += "\xE6\x97\xA5";  // 日
+    }
+    return text;
+  }();
+  const struct {
+    std::string name;
+    std::string sound;
+  } cases[] = {
+      {"Report.pdf", "Report.pdf"},
+      {"Line\nfeed\x1B[1m bold\x7F\t.pdf", "Linefeed[1m bold.pdf"},
+      {"A/B:C?.pdf", "ABC.pdf"},
+      {"\x01\x1F"s + '\0' + ".pdf", "nofile.pdf"},
+      {".pdf", "nofile.pdf"},
+      {"..pdf", "nofile.pdf"},
+      {"...pdf", "nofile.pdf"},
+      {"..", "nofile.pdf"},
+      {"", "nofile.pdf"},
+      {".profile.pdf", ".profile.pdf"},  // a name of its own, dot or not
+      // 241 bytes at most, ".pdf" kept, never half a character.
+      {std::string(300, 'x') + ".pdf", std::string(237, 'x') + ".pdf"},
+      {std::string(237, 'x') + ".pdf", std::string(237, 'x') + ".pdf"},
+      {std::string(300, 'x') + ".PDF", std::string(237, 'x') + ".PDF"},
+      {std::string(300, 'x'), std::string(241, 'x')},
+      {japanese100 + ".pdf", japanese100.substr(0, 237) + ".pdf"},
+      {"a" + japanese100 + ".pdf", "a" + japanese100.substr(0, 234) + ".pdf"},
+      {std::string(300, '.') + "x.pdf", "nofile.pdf"},
+  };
+  for (const auto& [name, sound] : cases) {
+    EXPECT_EQ(SoundFileName(name), sound) << name;
+  }
 }
 
 TEST(FileNamesTest, OutputNamesFromTitles) {
@@ -106,6 +148,9 @@ TEST(FileNamesTest, OutputNamesFromTitles) {
       {".txt", ".txt.pdf"},  // the first character is never taken for the extension's dot
       {"Report (final)", "Report (final).pdf"},
       {"What? Now: \"yes\"", "What Now yes.pdf"},
+      {"Minutes\x1B[31m 3\n", "Minutes[31m 3.pdf"},
+      {"..", "nofile.pdf"},
+      {".", "nofile.pdf"},
   };
   for (const auto& [title, name] : cases) {
     EXPECT_EQ(OutputNameFromTitle(title), name) << title;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "platform/Display.h"
+#include "support/DeadDisplay.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
@@ -72,6 +74,43 @@ TEST_F(EnvironmentTest, IdentityAndFoldersOfTheUser) {
   EXPECT_TRUE(DisplayAvailable());
 
   EXPECT_TRUE(std::filesystem::exists(ProgramFolder() / "EnvironmentTest"));
+}
+
+TEST_F(EnvironmentTest, ANamedDisplayMustAnswer) {
+  const test::DeadXDisplay deadX;
+  ASSERT_FALSE(deadX.Name().empty());
+  Set("XDG_RUNTIME_DIR", home.Path().string());
+  const test::ListeningSocket wayland{home / "wayland-live"};
+  ASSERT_TRUE(wayland.Listening());
+  {
+    // A compositor that is gone leaves its socket file behind.
+    const test::ListeningSocket gone{home / "wayland-gone"};
+  }
+  const struct {
+    std::optional<std::string> x;
+    std::optional<std::string> wayland;
+    bool reachable;
+    std::string why;
+  } cases[] = {
+      {std::nullopt, std::nullopt, false, "no display is named"},
+      {deadX.Name(), std::nullopt, false, "DISPLAY \"" + deadX.Name() + "\" cannot be reached"},
+      {std::nullopt, "wayland-none", false, "WAYLAND_DISPLAY \"wayland-none\" cannot be reached"},
+      {std::nullopt, (home / "wayland-none").string(), false,
+       "WAYLAND_DISPLAY \"" + (home / "wayland-none").string() + "\" cannot be reached"},
+      {std::nullopt, "wayland-gone", false, "WAYLAND_DISPLAY \"wayland-gone\" cannot be reached"},
+      {std::nullopt, "wayland-live", true, ""},
+      {std::nullopt, (home / "wayland-live").string(), true, ""},
+      {deadX.Name(), "wayland-live", true, ""},
+      {deadX.Name(), "wayland-none", false,
+       "DISPLAY \"" + deadX.Name() + "\" cannot be reached and WAYLAND_DISPLAY \"wayland-none\" cannot be reached"},
+  };
+  for (const auto& [x, waylandName, reachable, why] : cases) {
+    Set("DISPLAY", x);
+    Set("WAYLAND_DISPLAY", waylandName);
+    std::string said;
+    EXPECT_EQ(DisplayReachable(said), reachable) << x.value_or("-") << " " << waylandName.value_or("-");
+    EXPECT_EQ(said, why);
+  }
 }
 
 TEST_F(EnvironmentTest, DesktopFolderFollowsUserDirs) {

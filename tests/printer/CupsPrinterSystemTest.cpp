@@ -46,7 +46,10 @@ class CupsPrinterSystemTest : public ::testing::Test {
     std::filesystem::remove_all(home_->Path() / ".cups");
     printers_ = MakeCupsPrinterSystem();
   }
-  void TearDown() override { ::unsetenv("LPDEST"); }
+  void TearDown() override {
+    ::unsetenv("LPDEST");
+    ::unsetenv("PRINTER");
+  }
 
   static std::string Lpoptions() { return test::ReadFileBytes(home_->Path() / ".cups/lpoptions"); }
 
@@ -100,11 +103,28 @@ TEST_F(CupsPrinterSystemTest, DefaultNamingAMissingPrinterIsNotSet) {
 
   ASSERT_TRUE(printers_->ClearUserDefault().Ok());
   EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
-  // A printer chosen in the environment wins over the user's default, also when it is missing.
-  ::setenv("LPDEST", "Gone", 1);
-  EXPECT_EQ(GetDefaultPrinterName(*printers_), kPrinterNotSet);
-  ::setenv("LPDEST", "Office", 1);
-  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+}
+
+TEST_F(CupsPrinterSystemTest, TheDefaultIsTheSavedOneNotTheSessionsChoice) {
+  // Without a default of the user's own, the scheduler's counts.
+  cups_->AddPlainPrinter("Shared");
+  cups_->Run({"lpadmin", "-d", "Shared"});
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "Shared");
+  cups_->Run({"lpadmin", "-x", "Shared"});
+  EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
+
+  // LPDEST and PRINTER pick a printer for one session; they are not what is saved.
+  for (const char* variable : {"LPDEST", "PRINTER"}) {
+    ::setenv(variable, "Gone", 1);
+    EXPECT_EQ(GetDefaultPrinterName(*printers_), "") << variable;
+    ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+    ::setenv(variable, "Nowhere", 1);
+    EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office") << variable;
+    EXPECT_THAT(Lpoptions(), HasSubstr("Default Office"));
+    ASSERT_TRUE(printers_->ClearUserDefault().Ok());
+    EXPECT_THAT(Lpoptions(), Not(HasSubstr("Default")));
+    ::unsetenv(variable);
+  }
 }
 
 TEST_F(CupsPrinterSystemTest, PrintingQueuesAJobOrSaysWhyNot) {

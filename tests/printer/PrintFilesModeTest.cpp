@@ -23,12 +23,14 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
-// Passes everything on, but refuses to change the default once `allowedChanges` were made: the
-// real scheduler cannot be made to fail the restore after the switch worked.
+// Passes everything on, but refuses to change the default once `allowedChanges` were made, and
+// can keep reporting the default it started with: the real scheduler cannot be made to fail
+// the restore after the switch worked, nor to hide a switch that worked.
 class ChangeLimitedPrinters final : public PrinterSystem {
  public:
-  ChangeLimitedPrinters(PrinterSystem& real, int allowedChanges) : real_{real}, allowed_{allowedChanges} {}
-  DefaultDestination Default() override { return real_.Default(); }
+  ChangeLimitedPrinters(PrinterSystem& real, int allowedChanges, bool defaultStuck = false)
+      : real_{real}, allowed_{allowedChanges}, stuck_{defaultStuck ? std::optional{real.Default()} : std::nullopt} {}
+  DefaultDestination Default() override { return stuck_ ? *stuck_ : real_.Default(); }
   std::optional<std::string> DeviceUri(std::string_view printer) override { return real_.DeviceUri(printer); }
   PrinterResult SetUserDefault(std::string_view printer) override {
     return allowed_-- > 0 ? real_.SetUserDefault(printer) : PrinterResult{"lpoptions is not writable"};
@@ -44,6 +46,7 @@ class ChangeLimitedPrinters final : public PrinterSystem {
  private:
   PrinterSystem& real_;
   int allowed_;
+  std::optional<DefaultDestination> stuck_;
 };
 
 class PrintFilesModeTest : public ::testing::Test {
@@ -67,9 +70,10 @@ class PrintFilesModeTest : public ::testing::Test {
       return;
     }
     cups_->AddPlainPrinter("Office");
+    cups_->AddPlainPrinter("Desk");
     cups_->Run(
         {"lpadmin", "-p", "Archive", "-E", "-v", std::string{ProductPortName}, "-m", "drv:///sample.drv/generic.ppd"});
-    cups_->Run({"cupsdisable", "Vellumor", "Office", "Archive"});
+    cups_->Run({"cupsdisable", "Vellumor", "Office", "Desk", "Archive"});
   }
   static void TearDownTestSuite() {
     delete cups_;
@@ -88,7 +92,10 @@ class PrintFilesModeTest : public ::testing::Test {
       test::WriteFileBytes(files_ / name, std::string{"The file "} + name + "\n");
     }
   }
-  void TearDown() override { ::unsetenv("LPDEST"); }
+  void TearDown() override {
+    ::unsetenv("LPDEST");
+    ::unsetenv("PRINTER");
+  }
 
   PrintFilesReport Run(const std::vector<FileArgument>& files, bool filesLeftOut = false) {
     return Run(*printers_, files, filesLeftOut);
@@ -187,9 +194,9 @@ TEST_F(PrintFilesModeTest, RequestsTheServerRefusesAreReported) {
 
 TEST_F(PrintFilesModeTest, WithoutTheProductPrinterNothingGoesElsewhere) {
   ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
-  // The environment keeps another printer the default: the switch never shows.
-  ::setenv("LPDEST", "Office", 1);
-  const PrintFilesReport report = Run({File("first.txt"), {"", false}, File("second.txt")});
+  // The switch never shows.
+  ChangeLimitedPrinters printers{*printers_, 2, true};
+  const PrintFilesReport report = Run(printers, {File("first.txt"), {"", false}, File("second.txt")});
   EXPECT_EQ(report.queued, 0);
   EXPECT_EQ(report.notPrinted, 2);
   EXPECT_THAT(cups_->Jobs("Office"), IsEmpty());
@@ -197,8 +204,22 @@ TEST_F(PrintFilesModeTest, WithoutTheProductPrinterNothingGoesElsewhere) {
   EXPECT_THAT(ui_.MessageTexts(), ElementsAre(HasSubstr("\"Vellumor\" is not installed")));
   // Eight seconds of waiting for the switch, then one before the end.
   EXPECT_EQ(steps_, 90);
-  ::unsetenv("LPDEST");
   EXPECT_EQ(GetDefaultPrinterName(*printers_), "Office");
+}
+
+TEST_F(PrintFilesModeTest, ASessionsPrinterChoiceLeavesTheSavedDefaultAlone) {
+  for (const char* variable : {"LPDEST", "PRINTER"}) {
+    SCOPED_TRACE(variable);
+    ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
+    ::setenv(variable, "Desk", 1);
+    const PrintFilesReport report = Run({File("first.txt")});
+    ::unsetenv(variable);
+    EXPECT_EQ(report.queued, 1);
+    EXPECT_THAT(cups_->Jobs("Desk"), IsEmpty());
+    EXPECT_THAT(test::ReadFileBytes(home_->Path() / ".cups/lpoptions"), HasSubstr("Default Office"));
+    EXPECT_THAT(ui_.messages, IsEmpty());
+  }
+  EXPECT_THAT(cups_->Jobs("Vellumor"), SizeIs(2));
 }
 
 TEST_F(PrintFilesModeTest, FailedRestoreIsReported) {

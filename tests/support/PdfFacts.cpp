@@ -17,7 +17,18 @@ PdfFacts InspectPdf(const std::filesystem::path& pdf, const std::string& passwor
     document.setSuppressWarnings(true);
     document.processFile(pdf.c_str(), password.empty() ? nullptr : password.c_str());
     facts.opened = true;
-    facts.pages = static_cast<int>(QPDFPageDocumentHelper(document).getAllPages().size());
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
+    facts.pages = static_cast<int>(pages.size());
+    for (QPDFPageObjectHelper page : pages) {
+      for (auto& [name, image] : page.getImages()) {
+        QPDFObjectHandle filter = image.getDict().getKey("/Filter");
+        for (QPDFObjectHandle each : filter.isArray() ? filter.getArrayAsVector() : std::vector{filter}) {
+          if (each.isName()) {
+            facts.imageFilters.insert(each.getName());
+          }
+        }
+      }
+    }
     int revision = 0;
     int permissions = 0;
     facts.encrypted = document.isEncrypted(revision, permissions);

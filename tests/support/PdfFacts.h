@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 
 namespace vellumor::test {
@@ -22,6 +23,7 @@ struct PdfFacts {
   std::map<std::string, std::string> info;  // "/Title" -> UTF-8 text
   std::string pageMode;                     // "/UseOutlines" ...
   std::string openAction;                   // the /OpenAction object, unparsed
+  std::set<std::string> imageFilters;       // the /Filter names of every page's images
 };
 
 // Opens the PDF with `password` ("" for none).

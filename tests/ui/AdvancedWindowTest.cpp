@@ -272,7 +272,8 @@ TEST_F(AdvancedWindowTest, BrowseAsksForTheViewerProgram) {
   ASSERT_EQ(interaction.fileDialogs.size(), 1u);
   const platform::FileDialogRequest& request = interaction.fileDialogs.front();
   EXPECT_EQ(request.title, "Select a exe to open the pdf with");
-  const std::vector<std::pair<std::string, std::string>> filters{{"Open PDF with (*.exe)", "*.exe"},
+  // Programs here have no ".exe": the program filter must not hide them.
+  const std::vector<std::pair<std::string, std::string>> filters{{"Open PDF with (*)", "*"},
                                                                  {"All Files (*.*)", "*.*"}};
   EXPECT_EQ(request.filters, filters);
   EXPECT_EQ(request.defaultExtension, "pdf");

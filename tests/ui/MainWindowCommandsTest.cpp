@@ -105,12 +105,11 @@ TEST_F(MainWindowCommandsTest, TheSummaryIsRefreshedAfterTheSecurityWindowWhatev
   Start();
   controller->State().settings.SecAlwaysUse = 1;
   controller->State().settings.SecOpenPassword = "secret";
+  controller->State().settings.SecPermPassword = "owner";
   modals.Next(Reject());
   Click(ids::kSecurityUpdate);
   EXPECT_EQ(modals.Seen().size(), 1U);
-  EXPECT_EQ(LabelText(*window, ids::kSecuritySummary),
-            QString::fromStdString(settings::SecuritySummaryText(controller->State().settings)));
-  EXPECT_NE(LabelText(*window, ids::kSecuritySummary), QStringLiteral("None"));
+  EXPECT_EQ(LabelText(*window, ids::kSecuritySummary), QStringLiteral("Password req. to open & set permissions"));
 
   controller->State().settings.DocAlwaysUse = 1;
   controller->State().settings.DocAuthor = "Ann";

@@ -40,6 +40,17 @@ class QtInteractionTest : public ::testing::Test {
   test::TempDir dir;
 };
 
+// Types the path into the dialog's name field and accepts, as a user does. selectFile() leaves
+// the field alone while it has the keyboard focus, which it gets when the window system
+// activates the dialog: sooner or later, depending on the machine's load.
+void TypeAndAccept(QFileDialog& dialog, const QString& path) {
+  auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  ASSERT_NE(name, nullptr);
+  name->setFocus();
+  name->setText(path);
+  static_cast<QDialog&>(dialog).accept();
+}
+
 struct BoxSeen {
   QString caption;
   QString text;
@@ -105,13 +116,13 @@ TEST_F(QtInteractionTest, FileDialogsFollowTheRequest) {
     auto* files = qobject_cast<QFileDialog*>(&dialog);
     ASSERT_NE(files, nullptr);
     EXPECT_EQ(files->windowTitle(), QStringLiteral("Select a PDF filename to save to"));
+    // Each text shows its pattern once; "*.*" takes files without a dot too.
     EXPECT_EQ(files->nameFilters(),
-              (QStringList{QStringLiteral("PDF Files (*.pdf) (*.pdf)"), QStringLiteral("All Files (*.*) (*)")}));
+              (QStringList{QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("All Files (*)")}));
     EXPECT_EQ(files->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_FALSE(files->testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_EQ(files->defaultSuffix(), QStringLiteral("pdf"));
-    files->selectFile(typed);
-    static_cast<QDialog*>(files)->accept();
+    TypeAndAccept(*files, typed);
   });
   const std::optional<std::string> saved = interaction.ChooseSaveFile(request);
   ASSERT_TRUE(saved.has_value());
@@ -125,10 +136,11 @@ TEST_F(QtInteractionTest, FileDialogsFollowTheRequest) {
     auto* files = qobject_cast<QFileDialog*>(&dialog);
     ASSERT_NE(files, nullptr);
     EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFile);
-    files->selectFile(QString::fromStdString((dir / "settings.vsf").string()));
-    static_cast<QDialog*>(files)->accept();
+    EXPECT_EQ(files->nameFilters(), (QStringList{QStringLiteral("*.vsf"), QStringLiteral("All Files (*)")}));
+    TypeAndAccept(*files, QString::fromStdString((dir / "settings.vsf").string()));
   });
-  EXPECT_EQ(interaction.ChooseOpenFile({"Open Vellumor Setup File", {{"*.vsf", "*.vsf"}}, "vsf", "", false}),
+  EXPECT_EQ(interaction.ChooseOpenFile(
+                {"Open Vellumor Setup File", {{"*.vsf", "*.vsf"}, {"All Files *.*", "*.*"}}, "vsf", "", false}),
             (dir / "settings.vsf").string());
 
   // A program to view PDFs with has no extension; opening takes it as chosen.
@@ -136,10 +148,12 @@ TEST_F(QtInteractionTest, FileDialogsFollowTheRequest) {
   modals.Next([&](QWidget& dialog) {
     auto* files = qobject_cast<QFileDialog*>(&dialog);
     ASSERT_NE(files, nullptr);
-    files->selectFile(QString::fromStdString((dir / "viewer").string()));
-    static_cast<QDialog*>(files)->accept();
+    EXPECT_EQ(files->nameFilters(),
+              (QStringList{QStringLiteral("Open PDF with (*)"), QStringLiteral("All Files (*)")}));
+    TypeAndAccept(*files, QString::fromStdString((dir / "viewer").string()));
   });
-  EXPECT_EQ(interaction.ChooseOpenFile({"View PDF with", {{"All Files (*.*)", "*.*"}}, "pdf", "", false}),
+  EXPECT_EQ(interaction.ChooseOpenFile(
+                {"View PDF with", {{"Open PDF with (*)", "*"}, {"All Files (*.*)", "*.*"}}, "pdf", "", false}),
             (dir / "viewer").string());
   EXPECT_EQ(modals.Unexpected(), 0);
 }

@@ -58,6 +58,12 @@ TEST_F(VersionDecisionTest, ThePortalOffersANewerVersionOfTheSameMajorNumber) {
   // The maker's page failing does not keep the portal from offering.
   view_.offerAnswers = {updater::kOfferUpdate};
   EXPECT_EQ(Decide("", "1.07"), 1);
+
+  // The whole number is the part before the point: 1.50 is still version 1.
+  ASSERT_EQ(context_.arguments.productVersion, "1.06");
+  view_.offerAnswers = {updater::kOfferUpdate};
+  EXPECT_EQ(Decide("1.50", "1.50"), 1);
+  EXPECT_EQ(view_.offers.size(), 3U);
 }
 
 TEST_F(VersionDecisionTest, IgnoringThePortalsLagOffersFromTheMakersPage) {

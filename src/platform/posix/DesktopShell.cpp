@@ -1,10 +1,16 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Shell.h"
@@ -14,11 +20,12 @@ extern char** environ;
 namespace vellumor::platform {
 namespace {
 
+// How often a watched opener is looked at while the caller's windows are served.
+constexpr std::chrono::milliseconds kWatchSlice{20};
+
 // Starts the program in a session of its own and does not wait for it: a viewer outlives the
-// conversion. Finished children are collected on the next start so none stays a zombie for long.
-bool SpawnDetached(const std::vector<std::string>& arguments) {
-  while (waitpid(-1, nullptr, WNOHANG) > 0) {
-  }
+// conversion. Nothing when it could not be started.
+std::optional<pid_t> Spawn(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
   for (const std::string& argument : arguments) {
     argv.push_back(const_cast<char*>(argument.c_str()));
@@ -41,18 +48,98 @@ bool SpawnDetached(const std::vector<std::string>& arguments) {
   const int result = posix_spawnp(&pid, argv[0], &files, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&files);
   posix_spawnattr_destroy(&attributes);
-  return result == 0;
+  if (result != 0) {
+    return std::nullopt;
+  }
+  return pid;
+}
+
+// The child's exit status once it has ended (-1 when it was collected elsewhere and its status
+// is unknown); nothing while it runs.
+std::optional<int> Ended(pid_t pid) {
+  int status = 0;
+  const pid_t ended = ::waitpid(pid, &status, WNOHANG);
+  if (ended == 0) {
+    return std::nullopt;
+  }
+  if (ended != pid) {
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// True unless the child ends with a failure within the watch's patience. Its end is noticed at
+// once through a process descriptor; between looks the caller's `whileWaiting` runs.
+bool SucceedsWithin(pid_t pid, const OpenerWatch& watch) {
+  // Through the system call: the C library's wrapper is not declared for C++ in every version.
+  const int handle = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  const auto deadline = std::chrono::steady_clock::now() + watch.patience;
+  std::optional<int> status;
+  for (;;) {
+    status = Ended(pid);
+    const auto now = std::chrono::steady_clock::now();
+    if (status || now >= deadline) {
+      break;
+    }
+    if (watch.whileWaiting) {
+      watch.whileWaiting();
+    }
+    const auto slice = std::min(kWatchSlice, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now));
+    if (handle >= 0) {
+      pollfd ready{handle, POLLIN, 0};
+      ::poll(&ready, 1, static_cast<int>(slice.count()));
+    } else {
+      std::this_thread::sleep_for(slice);
+    }
+  }
+  if (handle >= 0) {
+    ::close(handle);
+  }
+  return !status || *status <= 0;
 }
 
 class DesktopShell final : public Shell {
  public:
-  bool OpenDocument(std::string_view path) override { return SpawnDetached({"xdg-open", std::string{path}}); }
+  bool OpenDocument(std::string_view path) override { return Start({"xdg-open", std::string{path}}).has_value(); }
   bool OpenWith(std::string_view program, std::string_view path) override {
-    return SpawnDetached({std::string{program}, std::string{path}});
+    return Start({std::string{program}, std::string{path}}).has_value();
   }
+  bool OpenDocumentWatched(std::string_view path, const OpenerWatch& watch) override {
+    return Watch(Start({"xdg-open", std::string{path}}), watch);
+  }
+  bool OpenWithWatched(std::string_view program, std::string_view path, const OpenerWatch& watch) override {
+    return Watch(Start({std::string{program}, std::string{path}}), watch);
+  }
+
+ private:
+  // Finished children of earlier starts are collected on the next one, so none stays a zombie
+  // for long; only this shell's own children are touched.
+  std::optional<pid_t> Start(const std::vector<std::string>& arguments) {
+    std::erase_if(running_, [](pid_t pid) { return Ended(pid).has_value(); });
+    const std::optional<pid_t> pid = Spawn(arguments);
+    if (pid) {
+      running_.push_back(*pid);
+    }
+    return pid;
+  }
+
+  bool Watch(std::optional<pid_t> pid, const OpenerWatch& watch) {
+    if (!pid) {
+      return false;
+    }
+    const bool succeeded = SucceedsWithin(*pid, watch);
+    std::erase_if(running_, [](pid_t child) { return Ended(child).has_value(); });
+    return succeeded;
+  }
+
+  std::vector<pid_t> running_;
 };
 
 }  // namespace
+
+std::string_view ProgramFilePattern() {
+  return "*";
+}
 
 std::unique_ptr<Shell> MakeDesktopShell() {
   return std::make_unique<DesktopShell>();

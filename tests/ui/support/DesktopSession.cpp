@@ -95,13 +95,16 @@ std::unique_ptr<XvfbServer> XvfbServer::StartOnce(std::string& why) {
     why = "no pipe";
     return nullptr;
   }
-  // Xvfb picks a free display itself and writes its number to descriptor 3.
+  // Xvfb picks a free display itself and writes its number to descriptor 3. Without -noreset
+  // the server resets whenever its last client leaves (the start-up check below, each window
+  // search) and drops a client that connects at that moment: "could not connect to display".
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
   posix_spawn_file_actions_adddup2(&files, ready[1], 3);
   posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> arguments{"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+  std::vector<std::string> arguments{"Xvfb", "-displayfd",   "3",         "-noreset", "-screen",
+                                     "0",    "1280x1024x24", "-nolisten", "tcp"};
   std::vector<char*> argv = Pointers(arguments);
   pid_t pid = 0;
   const int spawned = posix_spawnp(&pid, "Xvfb", &files, nullptr, argv.data(), environ);

@@ -1,0 +1,15 @@
+#pragma once
+// Whether windows can be shown: a display named in the environment must also answer. The
+// windowing framework ends the whole process when the display it is given cannot be reached
+// (a session over ssh, a job run from cron, an X server that is gone), so the program asks
+// first and runs unattended instead.
+
+#include <string>
+
+namespace vellumor::platform {
+
+// True when DISPLAY or WAYLAND_DISPLAY names a display that accepts a connection. Otherwise
+// `why` says which display did not answer.
+bool DisplayReachable(std::string& why);
+
+}  // namespace vellumor::platform
