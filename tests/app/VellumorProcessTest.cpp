@@ -332,47 +332,48 @@ TEST_F(VellumorProcessTest, HelpAndVersionAnswerWithoutTouchingTheJob) {
            {"vellumor", "./--help"}, {"vellumor", "--help", "report.txt"}, {"vellumor", "-h"}, {"vellumor"}}) {
     EXPECT_FALSE(app::InformationRequested(static_cast<int>(argv.size()), argv.data())) << argv.back();
   }
+}
 
-  std::size_t CountOf(const std::string& text, const std::string& part) {
-    std::size_t count{0};
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-      ++count;
-    }
-    return count;
+std::size_t CountOf(const std::string& text, const std::string& part) {
+  std::size_t count{0};
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
   }
+  return count;
+}
 
-  // One bad line in the settings must not drop the others (an unprotected PDF with exit 0 would be
-  // the worst outcome); settings that cannot be read at all refuse the job; a sibling setup file
-  // that is no file at all is passed over at once.
-  TEST_F(VellumorProcessTest, DamagedOrUnusableSettingsFiles) {
-    sandbox.SetSetting("SecAlwaysUse", "1");
-    sandbox.SetSetting("SecOpenPassword", "letmein");
-    const std::filesystem::path hive = sandbox.RegistryFolder() / "system.reg";
-    std::string text = ReadFileBytes(hive);
-    text.insert(text.find("\"SecAlwaysUse\""), "\"DocTitle\"=\"cut sh\n");
-    WriteFileBytes(hive, text);
-    ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Secret\nshowpage\n");
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_FALSE(InspectPdf(sandbox.Desktop() / "Secret.pdf").opened);
-    EXPECT_TRUE(InspectPdf(sandbox.Desktop() / "Secret.pdf", "letmein").opened);
-    EXPECT_EQ(CountOf(run.err, "damaged"), 1u) << run.err;
-    EXPECT_THAT(run.err, HasSubstr("vellumor: " + hive.string() + ": skipped damaged line "));
+// One bad line in the settings must not drop the others (an unprotected PDF with exit 0 would be
+// the worst outcome); settings that cannot be read at all refuse the job; a sibling setup file
+// that is no file at all is passed over at once.
+TEST_F(VellumorProcessTest, DamagedOrUnusableSettingsFiles) {
+  sandbox.SetSetting("SecAlwaysUse", "1");
+  sandbox.SetSetting("SecOpenPassword", "letmein");
+  const std::filesystem::path hive = sandbox.RegistryFolder() / "system.reg";
+  std::string text = ReadFileBytes(hive);
+  text.insert(text.find("\"SecAlwaysUse\""), "\"DocTitle\"=\"cut sh\n");
+  WriteFileBytes(hive, text);
+  ProcessResult run = sandbox.RunWithInput("%!PS\n%%Title: Secret\nshowpage\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_FALSE(InspectPdf(sandbox.Desktop() / "Secret.pdf").opened);
+  EXPECT_TRUE(InspectPdf(sandbox.Desktop() / "Secret.pdf", "letmein").opened);
+  EXPECT_EQ(CountOf(run.err, "damaged"), 1u) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("vellumor: " + hive.string() + ": skipped damaged line "));
 
-    ASSERT_EQ(::mkfifo((sandbox.Temp() / "Sheafwright.vsf").c_str(), 0600), 0);
-    run = sandbox.RunWithInput("%!PS\n%%Title: Beside a FIFO\nshowpage\n");
-    std::filesystem::remove(sandbox.Temp() / "Sheafwright.vsf");
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(run.err, HasSubstr("vellumor: Settings not loaded from " +
-                                   (sandbox.Temp() / "Sheafwright.vsf").string() + ": not a regular file"));
+  ASSERT_EQ(::mkfifo((sandbox.Temp() / "Sheafwright.vsf").c_str(), 0600), 0);
+  run = sandbox.RunWithInput("%!PS\n%%Title: Beside a FIFO\nshowpage\n");
+  std::filesystem::remove(sandbox.Temp() / "Sheafwright.vsf");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("vellumor: Settings not loaded from " + (sandbox.Temp() / "Sheafwright.vsf").string() +
+                                 ": not a regular file"));
 
-    std::filesystem::remove(hive);
-    std::filesystem::create_directory(hive);
-    run = sandbox.RunWithInput("%!PS\n%%Title: Unprotected\nshowpage\n");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("vellumor: the settings could not be read (" + hive.string() +
-                                   ": Is a directory); no PDF was written"));
-    EXPECT_FALSE(std::filesystem::exists(sandbox.Desktop() / "Unprotected.pdf"));
-  }
+  std::filesystem::remove(hive);
+  std::filesystem::create_directory(hive);
+  run = sandbox.RunWithInput("%!PS\n%%Title: Unprotected\nshowpage\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("vellumor: the settings could not be read (" + hive.string() +
+                                 ": Is a directory); no PDF was written"));
+  EXPECT_FALSE(std::filesystem::exists(sandbox.Desktop() / "Unprotected.pdf"));
+}
 
 }  // namespace
 }  // namespace vellumor::test
