@@ -63,6 +63,9 @@ StartOutcome MainController::Initialise(int input) {
   convert::PrepareDocumentName(state_);
   convert::SelectQualityProfile(state_, settings::QualityProfileFromText(state_.settings.Quality));
   convert::ReceivePrintJob(state_, services_, input);
+  if (services_.Cancelled()) {
+    return {StartMode::Finished, kExitNotWritten, std::nullopt, 0};
+  }
   convert::RefreshSummaries(state_);
 
   if (state_.NoJobData || state_.settings.SaveAs.find("(automatic)") == std::string::npos) {
