@@ -46,7 +46,8 @@ void QtFrontEnd::CloseOnCancellation(int descriptor) {
 int QtFrontEnd::Run(app::MainController& controller, const app::StartOutcome& outcome) {
   window_->Bind(controller);
   if (cancelled_) {
-    return app::kExitNotWritten;
+    // A PDF the automatic conversion put in place before the cancel stays written.
+    return outcome.mode == app::StartMode::WaitForUser ? app::kExitNotWritten : outcome.exitCode;
   }
   switch (outcome.mode) {
     case app::StartMode::Finished:
