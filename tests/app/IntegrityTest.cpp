@@ -24,15 +24,6 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-std::vector<std::string> Names(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Waits until a file whose name ends with `suffix` is created in the folder `watch` watches.
 bool WaitForCreation(int watch, std::string_view suffix) {
   alignas(inotify_event) char buffer[4096];
@@ -90,11 +81,11 @@ TEST_F(IntegrityTest, AFullDiskIsAFailureAndKeepsTheOldPdf) {
     EXPECT_EQ(run.out, "");
     if (c.existing) {
       EXPECT_TRUE(ReadFileBytes(Pdf()) == before) << "the old PDF was replaced";
-      EXPECT_THAT(Names(sandbox.Desktop()), ElementsAre("Journal.pdf"));
+      EXPECT_THAT(NamesIn(sandbox.Desktop()), ElementsAre("Journal.pdf"));
     } else {
-      EXPECT_THAT(Names(sandbox.Desktop()), IsEmpty());
+      EXPECT_THAT(NamesIn(sandbox.Desktop()), IsEmpty());
     }
-    EXPECT_THAT(Names(sandbox.Temp()), IsEmpty());
+    EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
   }
 }
 
@@ -169,7 +160,7 @@ TEST_F(IntegrityTest, AJobStoppedWhileItArrivesLeavesNothingBehind) {
     const ProcessResult run = program.Wait(&signalled);
     if (number == SIGKILL) {
       EXPECT_EQ(signalled, SIGKILL);
-      EXPECT_THAT(Names(sandbox.Temp()), ::testing::Not(IsEmpty()));
+      EXPECT_THAT(NamesIn(sandbox.Temp()), ::testing::Not(IsEmpty()));
       const ProcessResult next = sandbox.RunWithInput(PagesJob(1, "Next", "Next"));
       EXPECT_EQ(next.exitCode, 0) << next.err;
       std::filesystem::remove(sandbox.Desktop() / "Next.pdf");
@@ -178,8 +169,8 @@ TEST_F(IntegrityTest, AJobStoppedWhileItArrivesLeavesNothingBehind) {
       EXPECT_EQ(run.err, "vellumor: cancelled (" + name + ")\n");
       EXPECT_EQ(run.out, "");
     }
-    EXPECT_THAT(Names(sandbox.Temp()), IsEmpty());
-    EXPECT_THAT(Names(sandbox.Desktop()), IsEmpty());
+    EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
+    EXPECT_THAT(NamesIn(sandbox.Desktop()), IsEmpty());
   }
 }
 

@@ -68,14 +68,6 @@ std::vector<std::string> PageLabels(const std::filesystem::path& pdf) {
   return labels;
 }
 
-std::vector<std::string> Names(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
-
 unsigned Seed() {
   if (const char* given = std::getenv("VELLUMOR_KILL_SEED")) {
     return static_cast<unsigned>(std::strtoul(given, nullptr, 10));
@@ -94,8 +86,8 @@ class KillTest : public ::testing::TestWithParam<KillCase> {
     EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
   }
   void ExpectNothingLeft() {
-    EXPECT_THAT(Names(sandbox.Desktop()), ElementsAre("Journal.pdf"));
-    EXPECT_THAT(Names(sandbox.Temp()), IsEmpty());
+    EXPECT_THAT(NamesIn(sandbox.Desktop()), ElementsAre("Journal.pdf"));
+    EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
   }
 
   Sandbox sandbox;

@@ -21,15 +21,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::vector<std::string> Names(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // A run in a child process: `body` creates its files, then the run ends without any clean-up,
 // at once or when the test releases it.
 class ChildRun final {
@@ -107,21 +98,21 @@ class RunJournalTest : public ::testing::Test {
 
 TEST_F(RunJournalTest, ADeadRunsFilesAreRemovedAndALivingRunsAreNot) {
   ChildRun living{temp, Conversion()};
-  const std::vector<std::string> livingFiles = Names(temp);
+  const std::vector<std::string> livingFiles = test::NamesIn(temp);
   {
     ChildRun dead{temp, Conversion()};
     dead.End();
   }
-  EXPECT_EQ(Names(output).size(), 3u);
+  EXPECT_EQ(test::NamesIn(output).size(), 3u);
 
   RepairDeadRuns(temp);
-  EXPECT_EQ(Names(temp), livingFiles);
-  EXPECT_EQ(Names(output).size(), 2u);
+  EXPECT_EQ(test::NamesIn(temp), livingFiles);
+  EXPECT_EQ(test::NamesIn(output).size(), 2u);
 
   living.End();
   RepairDeadRuns(temp);
-  EXPECT_THAT(Names(temp), ElementsAre("Sheafwright.vsf"));
-  EXPECT_THAT(Names(output), ElementsAre("Report.pdf"));
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
+  EXPECT_THAT(test::NamesIn(output), ElementsAre("Report.pdf"));
 }
 
 // A run killed after creating a temporary file but before writing its name down.
@@ -136,21 +127,21 @@ TEST_F(RunJournalTest, AFileWhoseNameWasNeverWrittenDownIsFoundToo) {
     // While a living run is at that same step, its file cannot be told from the dead run's.
     ChildRun living{temp, unnamed};
     RepairDeadRuns(temp);
-    EXPECT_EQ(Names(temp).size(), 5u);
+    EXPECT_EQ(test::NamesIn(temp).size(), 5u);
   }
   RepairDeadRuns(temp);
-  EXPECT_THAT(Names(temp), ElementsAre("Sheafwright.vsf"));
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
 }
 
 TEST_F(RunJournalTest, ARunThatEndsNormallyRemovesItsJournal) {
   std::unique_ptr<RunJournal> journal = RunJournal::Start(temp);
   ASSERT_NE(journal, nullptr);
-  EXPECT_EQ(Names(temp).size(), 2u);
+  EXPECT_EQ(test::NamesIn(temp).size(), 2u);
   // Its own journal is a living one: a repair leaves it alone.
   RepairDeadRuns(temp);
-  EXPECT_EQ(Names(temp).size(), 2u);
+  EXPECT_EQ(test::NamesIn(temp).size(), 2u);
   journal.reset();
-  EXPECT_THAT(Names(temp), ElementsAre("Sheafwright.vsf"));
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
 }
 
 }  // namespace

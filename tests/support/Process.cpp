@@ -40,6 +40,23 @@ std::vector<std::string> BuildEnvironment(const ProcessOptions& options) {
   return result;
 }
 
+// Starts `arguments` (found on PATH) with the environment of `options`; posix_spawnp's result.
+int Spawn(const std::vector<std::string>& arguments, const ProcessOptions& options,
+          const posix_spawn_file_actions_t& files, pid_t& pid) {
+  std::vector<std::string> environment = BuildEnvironment(options);
+  std::vector<char*> envp;
+  for (std::string& entry : environment) {
+    envp.push_back(entry.data());
+  }
+  envp.push_back(nullptr);
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  return posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
+}
+
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& arguments, const ProcessOptions& options) {
@@ -68,20 +85,8 @@ ProcessResult RunProcess(const std::vector<std::string>& arguments, const Proces
     posix_spawn_file_actions_addchdir_np(&files, options.workingDirectory.c_str());
   }
 
-  std::vector<std::string> environment = BuildEnvironment(options);
-  std::vector<char*> envp;
-  for (std::string& entry : environment) {
-    envp.push_back(entry.data());
-  }
-  envp.push_back(nullptr);
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
-
   pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
+  const int spawned = Spawn(arguments, options, files, pid);
   posix_spawn_file_actions_destroy(&files);
   close(outPipe[1]);
   close(errPipe[1]);
@@ -162,19 +167,8 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& arguments, 
   if (!options.workingDirectory.empty()) {
     posix_spawn_file_actions_addchdir_np(&files, options.workingDirectory.c_str());
   }
-  std::vector<std::string> environment = BuildEnvironment(options);
-  std::vector<char*> envp;
-  for (std::string& entry : environment) {
-    envp.push_back(entry.data());
-  }
-  envp.push_back(nullptr);
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
   pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data()) == 0) {
+  if (Spawn(arguments, options, files, pid) == 0) {
     pid_ = pid;
   }
   posix_spawn_file_actions_destroy(&files);

@@ -110,7 +110,8 @@ TEST_F(DesktopSessionTest, ACancelWhileAWindowWaitsEndsTheProgramCleanly) {
     const std::optional<int> status = program->WaitForExit(20s);
     ASSERT_TRUE(status.has_value()) << "the window still waits";
     EXPECT_EQ(*status, c.status) << program->ErrorOutput();
-    EXPECT_TRUE(program->ErrorOutput().ends_with("\nvellumor: cancelled (SIGTERM)\n")) << program->ErrorOutput();
+    EXPECT_NE(program->ErrorOutput().find("\nvellumor: cancelled (SIGTERM)\n"), std::string::npos)
+        << program->ErrorOutput();
     EXPECT_EQ(Sandbox::FilesIn(sandbox.Desktop(), ".pdf").size(), c.pdfs);
     for (const auto& entry : std::filesystem::directory_iterator(sandbox.Temp())) {
       EXPECT_FALSE(entry.path().filename().string().starts_with("vlm")) << entry.path() << " left behind";
