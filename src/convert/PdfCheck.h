@@ -17,9 +17,9 @@ struct PdfReport {
   std::string problem;  // qpdf's first complaint, when there was one
 };
 
-// Opens `pdf` with `password` ("" for none). `strict` refuses to rebuild a damaged file and
-// reads every object, as a check of a file just written needs; without it the file is read
-// the way a viewer would (a repaired file still counts its pages).
+// Opens `pdf` with `password` ("" for none). `strict` refuses to rebuild a damaged file, as a
+// check of a file just written needs; without it the file is read the way a viewer would (a
+// repaired file still counts its pages).
 PdfReport CheckPdf(const std::filesystem::path& pdf, const std::string& password, bool strict);
 
 }  // namespace vellumor::convert
