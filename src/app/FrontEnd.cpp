@@ -17,6 +17,7 @@ class LoadedFrontEnd final : public FrontEnd {
     (void)module_;
   }
   platform::UserInteraction& Interaction() override { return frontEnd_->Interaction(); }
+  void CloseOnCancellation(int descriptor) override { frontEnd_->CloseOnCancellation(descriptor); }
   int Run(MainController& controller, const StartOutcome& outcome) override {
     return frontEnd_->Run(controller, outcome);
   }

@@ -18,6 +18,11 @@ class FrontEnd {
   // moment the front end is created, so the automatic conversion can show its progress.
   virtual platform::UserInteraction& Interaction() = 0;
 
+  // Closes every window once `descriptor` becomes readable (a cancellation arrived): a dialog
+  // waiting for an answer ends as if dismissed, and the main window closes without storing
+  // anything. Called right after loading, before a conversion can show a window.
+  virtual void CloseOnCancellation(int descriptor) = 0;
+
   // Shows the main window for the state `controller` holds after Initialise and runs it until
   // it closes (at once when the automatic conversion finished). Returns the exit status.
   virtual int Run(MainController& controller, const StartOutcome& outcome) = 0;

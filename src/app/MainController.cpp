@@ -71,6 +71,9 @@ StartOutcome MainController::Initialise(int input) {
   convert::PrepareDocumentName(state_);
   convert::SelectQualityProfile(state_, settings::QualityProfileFromText(state_.settings.Quality));
   convert::ReceivePrintJob(state_, services_, input);
+  if (services_.Cancelled()) {
+    return {StartMode::Finished, kExitNotWritten, std::nullopt, 0};
+  }
   convert::RefreshSummaries(state_);
 
   if (storedSettingsUnread_) {

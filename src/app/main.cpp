@@ -16,10 +16,12 @@
 #include "app/ProgramInformation.h"
 #include "app/UnattendedInteraction.h"
 #include "convert/Engine.h"
+#include "platform/Cancellation.h"
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/Environment.h"
 #include "platform/Registry.h"
+#include "platform/RunJournal.h"
 #include "platform/Shell.h"
 #include "platform/TempFolder.h"
 #include "printer/PrinterSystem.h"
@@ -54,6 +56,15 @@ int FinishUnattended(const app::StartOutcome& outcome, app::MainController& cont
   return app::kExitNotWritten;
 }
 
+// A cancelled run has removed its files by now; one line says why it ended. A PDF that was in
+// place before the request came stays, and so does the status that says so.
+int FinishCancelled(const platform::Cancellation& cancellation, const app::StartOutcome& outcome, int status,
+                    app::UnattendedInteraction& unattended) {
+  unattended.ShowMessage("cancelled (" + cancellation.SignalName() + ")", platform::MessageStyle::System);
+  const bool written = outcome.conversion && outcome.conversion->result == convert::ConversionResult::Written;
+  return written ? status : app::kExitNotWritten;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +81,8 @@ int main(int argc, char** argv) {
     }
     return agent::RunSessionAgent();
   }
+  // From the very start a cancellation ends the run cleanly rather than in the middle of a step.
+  const std::unique_ptr<platform::Cancellation> cancellation = platform::Cancellation::Watch();
   app::UnattendedInteraction unattended;
   std::string error;
   std::unique_ptr<app::FrontEnd> frontEnd;
@@ -78,6 +91,9 @@ int main(int argc, char** argv) {
     if (!frontEnd) {
       unattended.ShowMessage("no windows (" + error + "); running unattended", platform::MessageStyle::System);
     }
+  }
+  if (frontEnd && cancellation) {
+    frontEnd->CloseOnCancellation(cancellation->Descriptor());
   }
   platform::UserInteraction& ui = frontEnd ? frontEnd->Interaction() : unattended;
 
@@ -92,6 +108,9 @@ int main(int argc, char** argv) {
     ui.ShowMessage(error, platform::MessageStyle::System);
     return app::kExitNothingToDo;
   }
+  // What this run creates is written down, and what dead runs left behind is removed first.
+  const std::unique_ptr<platform::RunJournal> journal = platform::RunJournal::Start(temp->Path());
+  platform::RepairDeadRuns(temp->Path());
   platform::Registry registry{platform::Registry::DefaultFolder()};
   const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
   const std::unique_ptr<convert::Engine> engine = convert::MakeGhostscriptEngine();
@@ -104,12 +123,18 @@ int main(int argc, char** argv) {
                                    *shell,
                                    convert::SystemEngineEnvironmentPlaces(registry),
                                    platform::DesktopFolder(),
-                                   platform::LogonName()};
+                                   platform::LogonName(),
+                                   cancellation.get(),
+                                   journal.get()};
 
   app::MainController controller{services, app::SplitCommandLine(app::CommandLineFromArguments(argc, argv)),
                                  platform::HomeFolder()};
   const app::StartOutcome outcome = controller.Initialise(STDIN_FILENO);
   if (outcome.mode == app::StartMode::PrintFiles) {
+    // Queuing files creates nothing to clean up: the signals end it as they always would.
+    if (cancellation) {
+      cancellation->StopWatching();
+    }
     // The main window is never shown in this mode; the windows only serve its messages.
     const std::unique_ptr<printer::PrinterSystem> printers = printer::MakeCupsPrinterSystem();
     const int status = controller.PrintFiles(outcome.firstFileIndex, *printers, printer::RealTimePacing());
@@ -118,5 +143,8 @@ int main(int argc, char** argv) {
   }
   const int status = frontEnd ? frontEnd->Run(controller, outcome) : FinishUnattended(outcome, controller, unattended);
   controller.RemoveTemporaryFiles();
+  if (cancellation && cancellation->Requested()) {
+    return FinishCancelled(*cancellation, outcome, status, unattended);
+  }
   return status;
 }

@@ -16,6 +16,7 @@ enum class ConversionResult {
   NoFileName,         // the save dialog was cancelled
   OverwriteDeclined,  // the user kept the existing file
   Failed,             // the engine or the file system failed; nothing of the user's was lost
+  Cancelled,          // a cancellation (signal) stopped it; nothing of the user's was lost
 };
 
 struct ConversionOutcome {
@@ -26,9 +27,12 @@ struct ConversionOutcome {
 // "&Create PDF": shows progress, checks the job file and runs the conversion.
 ConversionOutcome CreatePdf(MainWindowState& state, const Services& services);
 
-// The conversion itself: arguments, output path, appending, marks, engine run, clean-up and the
-// after-creation action.
+// The conversion itself: arguments, output path, then the PDF written in place (PdfWriter) and
+// the after-creation action.
 ConversionOutcome RunConversion(MainWindowState& state, const Services& services);
+
+// Tells the user that no PDF was written: the fixed text, then what went wrong.
+void ReportConversionFailure(platform::UserInteraction& ui, std::string_view detail);
 
 // Texts the user sees.
 inline constexpr std::string_view kNoJobFileMessage = "Error!, no temp postscript file";
@@ -39,7 +43,5 @@ inline constexpr std::string_view kFatalEngineMessage =
     "Fatal Error!, Possible enviroment variable issue - a reboot may now fix this issue, if the problem persists "
     "please check for updates or contact us.";
 inline constexpr std::string_view kConversionFailedMessage = "Error!, the PDF could not be created";
-inline constexpr std::string_view kAppendMoveFailedMessage =
-    "Error!, the existing PDF could not be moved aside to append to it; it was left unchanged";
 
 }  // namespace vellumor::convert

@@ -13,19 +13,28 @@ namespace vellumor::convert {
 inline constexpr int kEngineQuit = -101;   // a normal "quit"
 inline constexpr int kEngineFatal = -100;  // the interpreter could not go on at all
 
+// The input argument that makes the interpreter read the job from its standard input (buffered),
+// that is from the listener's OnEngineInput.
+inline constexpr std::string_view kEngineStandardInput = "-_";
+
 // Receives what the interpreter writes while it runs, on the calling thread.
 class EngineListener {
  public:
   virtual ~EngineListener() = default;
   virtual void OnEngineOutput(std::string_view text) = 0;
   virtual void OnEngineError(std::string_view text) = 0;
+  // Fills `buffer` with up to `length` bytes of the interpreter's standard input; returns the
+  // count, 0 at its end, or a negative value, which stops the interpreter with an I/O error.
+  virtual int OnEngineInput(char* buffer, int length) = 0;
+  // Asked between steps by interpreters built to poll; false stops the interpreter.
+  virtual bool OnEnginePoll() = 0;
 };
 
 // One interpreter instance; destroying it deletes the instance.
 class EngineInstance {
  public:
   virtual ~EngineInstance() = default;
-  // Routes the interpreter's standard streams to `listener` (its input reads nothing).
+  // Routes the interpreter's standard streams and its polling to `listener`.
   virtual int SetStdio(EngineListener& listener) = 0;
   // Runs the whole job (the arguments include -dBATCH and -dNOPAUSE); 0, kEngineQuit or an error.
   virtual int InitWithArgs(const std::vector<std::string>& arguments) = 0;

@@ -12,8 +12,19 @@ struct CallerHandle {
   EngineListener* listener{nullptr};
 };
 
-int GSDLLCALL OnEngineInput(void*, char*, int) {
-  return -1;
+int GSDLLCALL OnEngineInput(void* caller, char* buffer, int length) {
+  auto* handle = static_cast<CallerHandle*>(caller);
+  if (handle == nullptr || handle->listener == nullptr) {
+    return -1;
+  }
+  return handle->listener->OnEngineInput(buffer, length);
+}
+
+// Called only by builds of the interpreter that check for interrupts; the job input is the
+// stopping point the others honour.
+int GSDLLCALL OnEnginePoll(void* caller) {
+  auto* handle = static_cast<CallerHandle*>(caller);
+  return handle == nullptr || handle->listener == nullptr || handle->listener->OnEnginePoll() ? 0 : -1;
 }
 
 int GSDLLCALL OnEngineOutput(void* caller, const char* text, int length) {
@@ -42,7 +53,8 @@ class GhostscriptInstance final : public EngineInstance {
 
   int SetStdio(EngineListener& listener) override {
     handle_->listener = &listener;
-    return gsapi_set_stdio(instance_, OnEngineInput, OnEngineOutput, OnEngineError);
+    const int code = gsapi_set_poll(instance_, OnEnginePoll);
+    return code < 0 ? code : gsapi_set_stdio(instance_, OnEngineInput, OnEngineOutput, OnEngineError);
   }
 
   int InitWithArgs(const std::vector<std::string>& arguments) override {

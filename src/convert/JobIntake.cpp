@@ -60,15 +60,25 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-enum class CopyResult { Copied, NoData, Failed };
-enum class KernelCopy { Done, Failed, Unsupported };
+enum class CopyResult { Copied, NoData, Failed, Cancelled };
+enum class KernelCopy { Done, Failed, Unsupported, Cancelled };
+
+// Whether the input has something to read; false once the job is cancelled, which may happen
+// while the input is silent (a printer port that stalls) as well as while it flows.
+bool InputReady(int input, const platform::Cancellation* cancellation) {
+  return cancellation == nullptr || cancellation->WaitReadable(input);
+}
 
 // Moves the rest of the input to the output inside the kernel: copy_file_range when the job comes
 // from a file, splice when it comes through a pipe, as from a printer port.
-KernelCopy CopyInKernel(int input, int output) {
-  constexpr std::size_t kStep = 1 << 30;
+KernelCopy CopyInKernel(int input, int output, const platform::Cancellation* cancellation) {
+  // Steps small enough that a cancellation is noticed soon.
+  constexpr std::size_t kStep = 1 << 26;
   bool first = true;
   for (;;) {
+    if (cancellation != nullptr && cancellation->Requested()) {
+      return KernelCopy::Cancelled;
+    }
     ssize_t moved = ::copy_file_range(input, nullptr, output, nullptr, kStep, 0);
     if (moved < 0 && first &&
         (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) {
@@ -87,6 +97,9 @@ KernelCopy CopyInKernel(int input, int output) {
   }
   first = true;
   for (;;) {
+    if (!InputReady(input, cancellation)) {
+      return KernelCopy::Cancelled;
+    }
     const ssize_t moved = ::splice(input, nullptr, output, nullptr, 1 << 20, SPLICE_F_MOVE);
     if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
       return KernelCopy::Unsupported;
@@ -105,20 +118,26 @@ KernelCopy CopyInKernel(int input, int output) {
 }
 
 // Copies everything from `input` to `output`, keeping the first bytes for the title search.
-CopyResult CopyJob(int input, int output, std::string& head) {
+CopyResult CopyJob(int input, int output, std::string& head, const platform::Cancellation* cancellation) {
   std::vector<char> buffer(kCopyChunk);
   bool first = true;
   bool kernelTried = false;
   for (;;) {
     if (head.size() >= kTitleHeaderBytes && !kernelTried) {
       kernelTried = true;
-      const KernelCopy kernel = CopyInKernel(input, output);
+      const KernelCopy kernel = CopyInKernel(input, output, cancellation);
+      if (kernel == KernelCopy::Cancelled) {
+        return CopyResult::Cancelled;
+      }
       if (kernel != KernelCopy::Unsupported) {
         return kernel == KernelCopy::Done ? CopyResult::Copied : CopyResult::Failed;
       }
     }
     // Short reads while the head fills keep the title search to what the job's start holds.
     const std::size_t want = head.size() < kTitleHeaderBytes ? kTitleHeaderBytes - head.size() : buffer.size();
+    if (!InputReady(input, cancellation)) {
+      return CopyResult::Cancelled;
+    }
     const ssize_t got = ReadSome(input, buffer.data(), want);
     if (got < 0) {
       return first ? CopyResult::NoData : CopyResult::Failed;
@@ -144,7 +163,13 @@ void ReceivePrintJob(MainWindowState& state, const Services& services, int input
   }
   state.NoJobData = false;
 
+  if (services.journal != nullptr) {
+    services.journal->WillCreateTemporary();
+  }
   if (const std::optional<std::filesystem::path> reserved = services.temp.Reserve("vlm")) {
+    if (services.journal != nullptr) {
+      services.journal->CreatedTemporary(*reserved);
+    }
     state.TemporaryFiles.push_back(*reserved);
     state.JobFilePath = reserved->string() + ".ps";
   }
@@ -167,7 +192,12 @@ void ReceivePrintJob(MainWindowState& state, const Services& services, int input
     return;
   }
   std::string head;
-  const CopyResult copied = CopyJob(input, job.get(), head);
+  const CopyResult copied = CopyJob(input, job.get(), head, services.cancellation);
+  if (copied == CopyResult::Cancelled) {
+    ::close(job.release());
+    std::filesystem::remove(state.JobFilePath);
+    return;
+  }
   if (copied == CopyResult::NoData) {
     ::close(job.release());
     state.NoJobData = true;

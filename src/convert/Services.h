@@ -6,8 +6,10 @@
 
 #include "convert/Engine.h"
 #include "convert/EngineEnvironment.h"
+#include "platform/Cancellation.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
+#include "platform/RunJournal.h"
 #include "platform/Shell.h"
 #include "platform/TempFolder.h"
 #include "platform/UserInteraction.h"
@@ -27,6 +29,12 @@ struct Services {
   EngineEnvironmentPlaces environment;
   std::filesystem::path desktopFolder;
   std::string logonName;
+  // A request to stop the job (signals), and the record of what this run creates; either may
+  // be absent (tests, or a journal that could not be created).
+  const platform::Cancellation* cancellation{nullptr};
+  platform::RunJournal* journal{nullptr};
+
+  bool Cancelled() const { return cancellation != nullptr && cancellation->Requested(); }
 };
 
 }  // namespace vellumor::convert

@@ -225,6 +225,10 @@ void MainWindow::CreatePdf() {
   controller_->CreatePdf();
   converting_ = false;
   RefreshControls();
+  if (abandonAfterConversion_) {
+    done(QDialog::Rejected);
+    return;
+  }
   if (cancelAfterConversion_) {
     Cancel();
   }
@@ -241,6 +245,14 @@ void MainWindow::Cancel() {
     // A choice made in a box but not yet taken over is kept like every other setting.
     TakeControls();
     controller_->Cancel();
+  }
+  done(QDialog::Rejected);
+}
+
+void MainWindow::Abandon() {
+  if (converting_) {
+    abandonAfterConversion_ = true;
+    return;
   }
   done(QDialog::Rejected);
 }

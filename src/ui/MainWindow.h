@@ -113,6 +113,9 @@ class MainWindow final : public BitmapBackgroundDialog {
   void CreatePdf();
   void Cancel();
   void ShowAbout();
+  // The job was cancelled from outside: closes without storing the settings (as soon as a
+  // running conversion has stopped).
+  void Abandon();
 
   // The About window is open (tests close it).
   QDialog* AboutWindow() const { return about_; }
@@ -162,6 +165,7 @@ class MainWindow final : public BitmapBackgroundDialog {
   bool firstFocus_{true};
   bool converting_{false};
   bool cancelAfterConversion_{false};
+  bool abandonAfterConversion_{false};
 };
 
 }  // namespace vellumor::ui

@@ -1,5 +1,6 @@
 #include "ui/QtFrontEnd.h"
 
+#include <QDialog>
 #include <QTimer>
 
 #include "platform/Environment.h"
@@ -29,8 +30,29 @@ QtFrontEnd::~QtFrontEnd() {
   window_.reset();
 }
 
+void QtFrontEnd::CloseOnCancellation(int descriptor) {
+  cancellation_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+  QObject::connect(cancellation_.get(), &QSocketNotifier::activated, cancellation_.get(), [this] {
+    cancellation_->setEnabled(false);
+    cancelled_ = true;
+    interaction_.StopAsking();
+    // Every dialog waiting in its own loop ends as if dismissed; the loops unwind in turn.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QDialog*>(widget);
+      if (dialog != nullptr && dialog != window_.get() && dialog->isVisible()) {
+        dialog->done(QDialog::Rejected);
+      }
+    }
+    window_->Abandon();
+  });
+}
+
 int QtFrontEnd::Run(app::MainController& controller, const app::StartOutcome& outcome) {
   window_->Bind(controller);
+  if (cancelled_) {
+    // A PDF the automatic conversion put in place before the cancel stays written.
+    return outcome.mode == app::StartMode::WaitForUser ? app::kExitNotWritten : outcome.exitCode;
+  }
   switch (outcome.mode) {
     case app::StartMode::Finished:
     case app::StartMode::PrintFiles:

@@ -3,6 +3,7 @@
 // (hidden until the user is to see it), the Qt user interaction and the updater binding.
 
 #include <QApplication>
+#include <QSocketNotifier>
 #include <memory>
 
 #include "app/FrontEnd.h"
@@ -20,6 +21,7 @@ class QtFrontEnd final : public app::FrontEnd {
   ~QtFrontEnd() override;
 
   platform::UserInteraction& Interaction() override { return interaction_; }
+  void CloseOnCancellation(int descriptor) override;
   int Run(app::MainController& controller, const app::StartOutcome& outcome) override;
 
   MainWindow& Window() { return *window_; }
@@ -32,6 +34,8 @@ class QtFrontEnd final : public app::FrontEnd {
   QtInteraction interaction_;
   std::unique_ptr<MainWindow> window_;
   app::UpdaterLibrary updater_;
+  std::unique_ptr<QSocketNotifier> cancellation_;
+  bool cancelled_{false};
 };
 
 }  // namespace vellumor::ui

@@ -50,6 +50,9 @@ QWidget* QtInteraction::Owner() const {
 }
 
 void QtInteraction::ShowMessage(std::string_view text, platform::MessageStyle style) {
+  if (stopped_) {
+    return;
+  }
   QMessageBox::Icon icon = QMessageBox::Warning;
   QString caption = QLatin1String(kApplicationName);
   QWidget* owner = Owner();
@@ -70,6 +73,9 @@ void QtInteraction::ShowMessage(std::string_view text, platform::MessageStyle st
 }
 
 bool QtInteraction::AskYesNo(std::string_view text) {
+  if (stopped_) {
+    return false;
+  }
   QMessageBox box(QMessageBox::Question, QLatin1String(kApplicationName), Text(text),
                   QMessageBox::Yes | QMessageBox::No, Owner());
   box.setEscapeButton(QMessageBox::No);
@@ -77,6 +83,9 @@ bool QtInteraction::AskYesNo(std::string_view text) {
 }
 
 std::optional<std::string> QtInteraction::RunFileDialog(const platform::FileDialogRequest& request, bool save) {
+  if (stopped_) {
+    return std::nullopt;
+  }
   QFileDialog dialog(Owner(), Text(request.title));
   QStringList filters;
   for (const auto& filter : request.filters) {
@@ -117,6 +126,9 @@ std::optional<std::string> QtInteraction::ChooseOpenFile(const platform::FileDia
 
 std::optional<std::string> QtInteraction::ChooseFolder(std::string_view title, std::string_view prompt,
                                                        std::string_view startFolder) {
+  if (stopped_) {
+    return std::nullopt;
+  }
   FolderPicker picker(Text(title), Text(prompt), Text(startFolder), *this, Owner());
   if (picker.Run() != 1) {
     return std::nullopt;
@@ -125,6 +137,9 @@ std::optional<std::string> QtInteraction::ChooseFolder(std::string_view title, s
 }
 
 int QtInteraction::ShowCompletion(std::string_view fileLine) {
+  if (stopped_) {
+    return platform::kCompletionNo;
+  }
   // Without an owner, as a window of its own on the task bar.
   CompletionWindow window(Text(fileLine));
   return window.Run();

@@ -41,6 +41,9 @@ class QtInteraction final : public platform::UserInteraction {
   void PumpMessages() override;
 
   ProgressWindow* CurrentProgressWindow() const { return progress_; }
+  // From now on nothing waits for the user: messages are not shown and every question or
+  // dialog counts as answered No or cancelled (the job was cancelled from outside).
+  void StopAsking() { stopped_ = true; }
 
  private:
   std::optional<std::string> RunFileDialog(const platform::FileDialogRequest& request, bool save);
@@ -48,6 +51,7 @@ class QtInteraction final : public platform::UserInteraction {
 
   QPointer<MainWindow> window_;
   QPointer<ProgressWindow> progress_;
+  bool stopped_{false};
 };
 
 }  // namespace vellumor::ui

@@ -5,7 +5,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "platform/Cancellation.h"
+#include "platform/UnprivilegedRun.h"
 #include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
 
@@ -21,6 +26,11 @@ using ::testing::IsEmpty;
 class ConversionTest : public test::PipelineFixture {
  protected:
   std::filesystem::path Output() const { return outputFolder / "Report.pdf"; }
+  unsigned Mode(const std::filesystem::path& path) const {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return info.st_mode & 07777;
+  }
   std::vector<std::string> FilesInOutputFolder() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(outputFolder)) {
@@ -146,6 +156,178 @@ TEST_F(ConversionTest, AFailedAppendKeepsTheOldPdf) {
   const ConversionOutcome outcome = CreatePdf(state, *services);
 
   EXPECT_EQ(outcome.result, ConversionResult::Failed);
+  EXPECT_EQ(test::ReadFileBytes(Output()), before);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+TEST_F(ConversionTest, AppendingToAnEncryptedPdfKeepsItsPagesOrRefuses) {
+  struct Case {
+    std::string firstOpen, firstPermissions, secondOpen, secondPermissions;
+    bool appended;
+  };
+  const Case cases[] = {
+      {"open", "owner", "open", "owner", true},
+      {"open", "", "open", "", true},
+      {"old", "owner", "new", "owner", true},  // the permissions password opens it as well
+      {"old", "", "new", "", false},           // no password the settings hold opens it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.firstOpen + "/" + c.firstPermissions + " then " + c.secondOpen + "/" + c.secondPermissions);
+    std::filesystem::remove(Output());
+    ui.messages.clear();
+    state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+    state.settings.SecAlwaysUse = 1;
+    state.settings.SecOpenPassword = c.firstOpen;
+    state.settings.SecPermPassword = c.firstPermissions;
+    UseJob(test::PagesJob(2, "Old"));
+    ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+    const std::string before = test::ReadFileBytes(Output());
+
+    state.settings.SecOpenPassword = c.secondOpen;
+    state.settings.SecPermPassword = c.secondPermissions;
+    UseJob(test::PagesJob(1, "New"));
+    const ConversionOutcome outcome = CreatePdf(state, *services);
+    if (c.appended) {
+      EXPECT_EQ(outcome.result, ConversionResult::Written);
+      EXPECT_EQ(InspectPdf(Output(), c.secondOpen).pages, 3);
+      const std::string text = PdfText(Output(), c.secondOpen);
+      EXPECT_LT(text.find("Old 2"), text.find("New 1"));
+      EXPECT_NE(text.find("Old 1"), std::string::npos);
+    } else {
+      EXPECT_EQ(outcome.result, ConversionResult::Failed);
+      EXPECT_EQ(test::ReadFileBytes(Output()), before);
+      ASSERT_EQ(ui.messages.size(), 1u);
+      EXPECT_THAT(ui.messages[0].text, HasSubstr("needs a password"));
+    }
+    EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+    EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+  }
+}
+
+// Files the user asked to keep, or may not write, are not replaced; a link is not followed.
+TEST_F(ConversionTest, APdfThatMayNotBeReplacedStaysAsItIs) {
+  enum class Setup { WriteProtected, FolderNotWritable, AnotherUsersPdf, LinkAtTheName };
+  struct Case {
+    const char* name;
+    Setup setup;
+    bool append;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"write-protected", Setup::WriteProtected, false, "could not be saved as"},
+      {"folder not writable", Setup::FolderNotWritable, false, "could not be saved as"},
+      {"another user's PDF", Setup::AnotherUsersPdf, true, "could not be saved as"},
+      {"link at the name", Setup::LinkAtTheName, true, "is a symbolic link"},
+  };
+  const std::filesystem::path secret = dir / "secret.pdf";
+  UseJob(test::PagesJob(1, "Secret"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  std::filesystem::rename(Output(), secret);
+  // Reachable for the user "nobody", who runs the cases that root's rights would spoil.
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms{0755});
+  ASSERT_EQ(::chown(tempPath.c_str(), test::kNobodyId, test::kNobodyId), 0);
+  UseJob(test::PagesJob(1, "New"));
+  ASSERT_EQ(::chmod(state.JobFilePath.c_str(), 0644), 0);
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(outputFolder);
+    std::filesystem::create_directories(outputFolder);
+    test::WriteFileBytes(Output(), "the user's PDF");
+    state.settings.AdvAppend = c.append ? std::string{settings::entries::kAppendToExisting} : std::string{};
+    bool unprivileged = false;
+    switch (c.setup) {
+      case Setup::WriteProtected:
+        std::filesystem::permissions(Output(), std::filesystem::perms{0444});
+        break;
+      case Setup::FolderNotWritable:
+        ASSERT_EQ(::chown(Output().c_str(), test::kNobodyId, test::kNobodyId), 0);
+        ASSERT_EQ(::chown(outputFolder.c_str(), test::kNobodyId, test::kNobodyId), 0);
+        std::filesystem::permissions(outputFolder, std::filesystem::perms{0555});
+        unprivileged = true;
+        break;
+      case Setup::AnotherUsersPdf:
+        ASSERT_EQ(::chown(outputFolder.c_str(), test::kNobodyId, test::kNobodyId), 0);
+        unprivileged = true;
+        break;
+      case Setup::LinkAtTheName:
+        std::filesystem::remove(Output());
+        std::filesystem::create_symlink(secret, Output());
+        break;
+    }
+    // The outcome as text, so that a run in a child process can hand it back.
+    const auto convert = [&] {
+      ui.messages.clear();
+      const ConversionOutcome outcome = CreatePdf(state, *services);
+      std::string result = outcome.result == ConversionResult::Failed ? "" : "not refused; ";
+      if (ui.messages.size() != 1 || ui.messages[0].text.find(c.reason) == std::string::npos) {
+        result += "messages: " + ::testing::PrintToString(ui.MessageTexts());
+      }
+      return result;
+    };
+    EXPECT_EQ(unprivileged ? test::RunUnprivileged(convert) : convert(), "");
+
+    std::filesystem::permissions(outputFolder, std::filesystem::perms{0755});
+    if (c.setup == Setup::LinkAtTheName) {
+      EXPECT_TRUE(std::filesystem::is_symlink(Output()));
+      EXPECT_EQ(std::filesystem::read_symlink(Output()), secret);
+    } else {
+      EXPECT_TRUE(test::ReadFileBytes(Output()) == "the user's PDF") << "the PDF was replaced";
+    }
+    EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  }
+}
+
+TEST_F(ConversionTest, ModesOfTheWrittenPdf) {
+  UseJob(test::PagesJob(1));
+  // A new PDF gets what the umask leaves of 0666 (not a fixed mode, not the staged file's 0600).
+  const mode_t previous = ::umask(027);
+  const ConversionResult created = CreatePdf(state, *services).result;
+  ::umask(previous);
+  ASSERT_EQ(created, ConversionResult::Written);
+  EXPECT_EQ(Mode(Output()), 0640u);
+
+  // Replacing keeps what the user set on the old file.
+  for (const unsigned mode : {0600u, 0664u}) {
+    std::filesystem::permissions(Output(), std::filesystem::perms(mode));
+    ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+    EXPECT_EQ(Mode(Output()), mode);
+  }
+}
+
+TEST_F(ConversionTest, APercentSignInTheFolderNameIsKeptLiterally) {
+  const std::filesystem::path folder = dir / "Reports 100%d";
+  std::filesystem::create_directories(folder);
+  state.settings.SaveToPath = folder.string();
+  UseJob(test::PagesJob(2));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written)
+      << ::testing::PrintToString(ui.MessageTexts());
+  EXPECT_EQ(InspectPdf(folder / "Report.pdf").pages, 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+TEST_F(ConversionTest, ACancellationStopsTheEngineAndKeepsTheOldPdf) {
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+  UseJob(test::PagesJob(2, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  const std::string before = test::ReadFileBytes(Output());
+
+  const std::unique_ptr<platform::Cancellation> cancellation = platform::Cancellation::Watch();
+  ASSERT_NE(cancellation, nullptr);
+  services->cancellation = cancellation.get();
+  state.settings.AdvShowWindow = 1;
+  // The engine's first output comes before it reads the job; had it read on, the job's last
+  // line would reach the progress window.
+  ui.onProgressWindow = [] { ::raise(SIGTERM); };
+  UseJob(test::PagesJob(3, "New") + "(Page: 99\\n) print flush\n");
+  const ConversionOutcome outcome = CreatePdf(state, *services);
+  services->cancellation = nullptr;
+
+  EXPECT_EQ(outcome.result, ConversionResult::Cancelled);
+  EXPECT_EQ(cancellation->SignalName(), "SIGTERM");
+  EXPECT_THAT(ui.messages, IsEmpty());
+  EXPECT_THAT(ui.progressLines, ::testing::Not(::testing::Contains(::testing::Pair(::testing::_, "Pages: 99"))));
   EXPECT_EQ(test::ReadFileBytes(Output()), before);
   EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <set>
 
+#include "support/TempDir.h"
+
 extern char** environ;
 
 namespace vellumor::test {
@@ -36,6 +38,23 @@ std::vector<std::string> BuildEnvironment(const ProcessOptions& options) {
     result.push_back(name + "=" + value);
   }
   return result;
+}
+
+// Starts `arguments` (found on PATH) with the environment of `options`; posix_spawnp's result.
+int Spawn(const std::vector<std::string>& arguments, const ProcessOptions& options,
+          const posix_spawn_file_actions_t& files, pid_t& pid) {
+  std::vector<std::string> environment = BuildEnvironment(options);
+  std::vector<char*> envp;
+  for (std::string& entry : environment) {
+    envp.push_back(entry.data());
+  }
+  envp.push_back(nullptr);
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  return posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
 }
 
 }  // namespace
@@ -66,20 +85,8 @@ ProcessResult RunProcess(const std::vector<std::string>& arguments, const Proces
     posix_spawn_file_actions_addchdir_np(&files, options.workingDirectory.c_str());
   }
 
-  std::vector<std::string> environment = BuildEnvironment(options);
-  std::vector<char*> envp;
-  for (std::string& entry : environment) {
-    envp.push_back(entry.data());
-  }
-  envp.push_back(nullptr);
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
-
   pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
+  const int spawned = Spawn(arguments, options, files, pid);
   posix_spawn_file_actions_destroy(&files);
   close(outPipe[1]);
   close(errPipe[1]);
@@ -138,6 +145,84 @@ ProcessResult RunProcess(const std::vector<std::string>& arguments, const Proces
   int status = 0;
   waitpid(pid, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& arguments, const ProcessOptions& options) {
+  char pattern[] = "/tmp/vellumor-logs-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) {
+    return;
+  }
+  logs_ = pattern;
+  int inPipe[2];
+  if (pipe2(inPipe, O_CLOEXEC) != 0) {
+    return;
+  }
+  signal(SIGPIPE, SIG_IGN);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_adddup2(&files, inPipe[0], STDIN_FILENO);
+  posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, (logs_ / "out").c_str(), O_WRONLY | O_CREAT, 0600);
+  posix_spawn_file_actions_addopen(&files, STDERR_FILENO, (logs_ / "err").c_str(), O_WRONLY | O_CREAT, 0600);
+  if (!options.workingDirectory.empty()) {
+    posix_spawn_file_actions_addchdir_np(&files, options.workingDirectory.c_str());
+  }
+  pid_t pid = 0;
+  if (Spawn(arguments, options, files, pid) == 0) {
+    pid_ = pid;
+  }
+  posix_spawn_file_actions_destroy(&files);
+  close(inPipe[0]);
+  input_ = inPipe[1];
+}
+
+BackgroundProcess::~BackgroundProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    Wait();
+  }
+  CloseInput();
+  std::error_code ignored;
+  std::filesystem::remove_all(logs_, ignored);
+}
+
+void BackgroundProcess::WriteInput(std::string_view text) {
+  while (input_ >= 0 && !text.empty()) {
+    const ssize_t put = write(input_, text.data(), text.size());
+    if (put <= 0) {
+      break;
+    }
+    text.remove_prefix(static_cast<std::size_t>(put));
+  }
+}
+
+void BackgroundProcess::CloseInput() {
+  if (input_ >= 0) {
+    close(input_);
+    input_ = -1;
+  }
+}
+
+bool BackgroundProcess::Signal(int number) {
+  return pid_ > 0 && kill(pid_, number) == 0;
+}
+
+ProcessResult BackgroundProcess::Wait(int* signalNumber) {
+  ProcessResult result;
+  if (pid_ <= 0) {
+    return result;
+  }
+  CloseInput();
+  int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (signalNumber != nullptr) {
+    *signalNumber = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  }
+  result.out = ReadFileBytes(logs_ / "out");
+  result.err = ReadFileBytes(logs_ / "err");
   return result;
 }
 

@@ -27,6 +27,30 @@ struct ProcessOptions {
 // Runs `arguments` (arguments[0] found on PATH) and waits for it.
 ProcessResult RunProcess(const std::vector<std::string>& arguments, const ProcessOptions& options = {});
 
+// A program started in the background, to be stopped from outside. Its standard input is a
+// pipe the test writes to (and closes, or keeps open to hold the program at its input).
+class BackgroundProcess final {
+ public:
+  BackgroundProcess(const std::vector<std::string>& arguments, const ProcessOptions& options);
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+  // Kills the program if it still runs.
+  ~BackgroundProcess();
+
+  bool Started() const { return pid_ > 0; }
+  int Pid() const { return pid_; }
+  void WriteInput(std::string_view text);
+  void CloseInput();
+  bool Signal(int number);
+  // Waits for the end; exitCode is -1 when a signal ended the program (signalNumber says which).
+  ProcessResult Wait(int* signalNumber = nullptr);
+
+ private:
+  int pid_{-1};
+  int input_{-1};
+  std::filesystem::path logs_;
+};
+
 // True when the program can be found on PATH.
 bool HaveProgram(const std::string& name);
 

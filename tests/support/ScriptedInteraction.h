@@ -3,6 +3,7 @@
 // recorded, nothing blocks.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ class ScriptedInteraction final : public platform::UserInteraction {
   int pumps{0};
   bool barVisible{false};
   bool progressWindow{false};
+  // Runs when the progress window opens, which happens at the engine's first output: a way
+  // to act while the engine works.
+  std::function<void()> onProgressWindow;
 
   void ShowMessage(std::string_view text, platform::MessageStyle style) override {
     messages.push_back({std::string{text}, style});
@@ -65,6 +69,9 @@ class ScriptedInteraction final : public platform::UserInteraction {
   void CreateProgressWindow() override {
     progressWindow = true;
     ++progressWindowsCreated;
+    if (onProgressWindow) {
+      onProgressWindow();
+    }
   }
   bool ProgressWindowExists() const override { return progressWindow; }
   void SetProgressWindowLines(std::string_view fileLine, std::string_view pageLine) override {

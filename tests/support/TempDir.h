@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellumor::test {
 
@@ -24,6 +25,8 @@ class TempDir final {
 // Whole-file helpers for tests.
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+// The names of what `folder` holds, sorted.
+std::vector<std::string> NamesIn(const std::filesystem::path& folder);
 
 // What another user who can write into `folder` could do: a symbolic link to `target` at every
 // name a "vlm" reservation can give, with `suffix` added ("vlm1.tmp<suffix>" to "vlmFFFF.tmp<suffix>").

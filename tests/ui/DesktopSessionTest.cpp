@@ -3,6 +3,7 @@
 // closing the window ends the process.
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "support/DesktopSession.h"
 #include "support/Sandbox.h"
@@ -84,6 +85,40 @@ TEST_F(DesktopSessionTest, AJobInAnAutomaticModeConvertsAndEnds) {
   EXPECT_EQ(pdfs[0].filename(), "Automatic Report.pdf");
   EXPECT_TRUE(Sandbox::FilesIn(sandbox.Temp(), ".ps").empty());
   EXPECT_EQ(sandbox.StoredSetting("Quality"), "") << "an automatic run does not store the settings";
+}
+
+// The print system cancels a job with SIGTERM also while a window waits for the user: the
+// window closes, the job's files go, and the program ends with one line saying why.
+TEST_F(DesktopSessionTest, ACancelWhileAWindowWaitsEndsTheProgramCleanly) {
+  struct Case {
+    const char* saveAs;
+    const char* window;
+    int status;  // the completion window waits after the PDF was written, which stays
+    std::size_t pdfs;
+  };
+  const Case cases[] = {{"Ask when creating PDF (manual)", kMainCaption, 1, 0},
+                        {"Save to users Desktop (automatic)", "^Vellumor - PDF Output$", 0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.saveAs);
+    sandbox.SetSetting("SaveAs", c.saveAs);
+    sandbox.SetSetting("AfterCreation", "Display completed");
+    const std::filesystem::path job = MakeTextJob(sandbox / "", "job.ps", 2, "Waiting");
+    std::unique_ptr<RunningProgram> program = Launch(job);
+    ASSERT_TRUE(FindWindow(server->Display(), c.window, 20s).has_value()) << program->ErrorOutput();
+
+    ASSERT_TRUE(program->Signal(SIGTERM));
+    const std::optional<int> status = program->WaitForExit(20s);
+    ASSERT_TRUE(status.has_value()) << "the window still waits";
+    EXPECT_EQ(*status, c.status) << program->ErrorOutput();
+    EXPECT_NE(program->ErrorOutput().find("\nvellumor: cancelled (SIGTERM)\n"), std::string::npos)
+        << program->ErrorOutput();
+    EXPECT_EQ(Sandbox::FilesIn(sandbox.Desktop(), ".pdf").size(), c.pdfs);
+    for (const auto& entry : std::filesystem::directory_iterator(sandbox.Temp())) {
+      EXPECT_FALSE(entry.path().filename().string().starts_with("vlm")) << entry.path() << " left behind";
+    }
+    EXPECT_EQ(sandbox.StoredSetting("Quality"), "") << "a cancel stores no settings";
+    std::filesystem::remove(sandbox.Desktop() / "Waiting.pdf");
+  }
 }
 
 }  // namespace

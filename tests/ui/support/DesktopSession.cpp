@@ -198,6 +198,10 @@ std::string RunningProgram::ErrorOutput() const {
   return ReadFileBytes(errorLog_);
 }
 
+bool RunningProgram::Signal(int number) const {
+  return pid_ > 0 && !status_ && kill(pid_, number) == 0;
+}
+
 std::optional<unsigned long> FindWindow(const std::string& display, const std::string& name,
                                         std::chrono::milliseconds timeout) {
   ProcessOptions options;

@@ -48,6 +48,8 @@ class RunningProgram final {
   // The exit status once it ended within `timeout`; nothing while it still runs.
   std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
   std::string ErrorOutput() const;
+  // Sends the program a signal, as the print system does to cancel a job.
+  bool Signal(int number) const;
 
  private:
   pid_t pid_{-1};

@@ -1,0 +1,38 @@
+#pragma once
+// The run journal's records, shared by the run that writes them and the run that repairs
+// after it. Each record is a kind letter and a value, ended by a NUL byte (no path holds one);
+// a record cut off by the death of its run has no NUL and is ignored.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumor::platform::journal {
+
+inline constexpr char kPending = 'P';    // a temporary file is about to be created
+inline constexpr char kTemporary = 'T';  // a temporary file (its path) was created
+inline constexpr char kFolder = 'F';     // staged files may appear in this folder
+
+inline constexpr std::string_view kPrefix = "vlm";
+inline constexpr std::string_view kJournalExtension = ".run";
+inline constexpr std::string_view kStagedPrefix = ".vellumor-";
+
+struct Record {
+  char kind;
+  std::string value;
+};
+
+inline std::vector<Record> ParseRecords(std::string_view text) {
+  std::vector<Record> records;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\0');
+    if (end == std::string_view::npos) {
+      break;
+    }
+    records.push_back({text[0], std::string{text.substr(1, end - 1)}});
+    text.remove_prefix(end + 1);
+  }
+  return records;
+}
+
+}  // namespace vellumor::platform::journal

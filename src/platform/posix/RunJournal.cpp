@@ -1,0 +1,101 @@
+#include "platform/RunJournal.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+
+#include "platform/posix/JournalFormat.h"
+
+namespace vellumor::platform {
+namespace {
+
+std::string NewTag() {
+  std::random_device random;
+  const unsigned value = random();
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string tag(8, '0');
+  for (int i = 0; i < 8; ++i) {
+    tag[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
+  }
+  return tag;
+}
+
+bool StillNamed(int fd, const std::filesystem::path& path) {
+  struct stat opened {};
+  struct stat named {};
+  return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
+         opened.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempFolder) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string tag = NewTag();
+    std::filesystem::path path =
+        tempFolder / (std::string{journal::kPrefix} + tag + std::string{journal::kJournalExtension});
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      if (errno == EEXIST) {
+        continue;
+      }
+      return nullptr;
+    }
+    // Until the lock is taken, a starting run may take this new, empty journal for a dead one
+    // and remove it; the name then no longer leads here and another one is made.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    if (StillNamed(fd, path)) {
+      return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, fd}};
+    }
+    ::close(fd);
+  }
+  return nullptr;
+}
+
+RunJournal::~RunJournal() {
+  ::unlink(path_.c_str());
+  ::close(fd_);
+}
+
+std::filesystem::path RunJournal::OwnFolder(std::string_view suffix) const {
+  return folder_ / (std::string{journal::kPrefix} + tag_ + "." + std::string{suffix});
+}
+
+void RunJournal::WillCreateTemporary() {
+  Append(journal::kPending, "", false);
+}
+
+void RunJournal::CreatedTemporary(const std::filesystem::path& path) {
+  Append(journal::kTemporary, path.string(), false);
+}
+
+void RunJournal::WillCreateIn(const std::filesystem::path& folder) {
+  Append(journal::kFolder, folder.string(), true);
+  if (!folderSynced_) {
+    // The journal's own name must survive a power loss as well as its records.
+    const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
+    }
+    folderSynced_ = true;
+  }
+}
+
+void RunJournal::Append(char kind, std::string_view value, bool durable) {
+  std::string record(1, kind);
+  record += value;
+  record += '\0';
+  // One write per record: a run killed halfway leaves at most one cut-off record at the end.
+  [[maybe_unused]] const ssize_t written = ::write(fd_, record.data(), record.size());
+  if (durable) {
+    ::fdatasync(fd_);
+  }
+}
+
+}  // namespace vellumor::platform

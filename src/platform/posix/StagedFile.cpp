@@ -1,0 +1,119 @@
+#include "platform/StagedFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/posix/JournalFormat.h"
+
+namespace vellumor::platform {
+namespace {
+
+// Renames without ever replacing a file that is already there.
+bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  if (errno != EINVAL && errno != ENOSYS) {
+    return false;
+  }
+  // File systems without that flag: a hard link fails when the name is taken.
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    return false;
+  }
+  ::unlink(from.c_str());
+  return true;
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder, std::string_view tag,
+                                             std::string_view extension, std::string& error) {
+  const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
+  std::string pattern =
+      (folder / (std::string{journal::kStagedPrefix} + tagPart + "XXXXXX" + std::string{extension})).string();
+  const int fd = ::mkostemps(pattern.data(), static_cast<int>(extension.size()), O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return std::nullopt;
+  }
+  return StagedFile{pattern, fd};
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : path_{std::move(other.path_)},
+      fd_{std::exchange(other.fd_, -1)},
+      present_{std::exchange(other.present_, false)} {}
+
+StagedFile::~StagedFile() {
+  Discard();
+}
+
+bool StagedFile::Sync() {
+  return fd_ >= 0 && ::fsync(fd_) == 0;
+}
+
+void StagedFile::SetOwnership(unsigned mode, std::optional<unsigned> owner, std::optional<unsigned> group) {
+  if (fd_ < 0) {
+    return;
+  }
+  // Only root may give a file away, and only a member may give it a group; what cannot be kept
+  // is left as the new file has it.
+  if (owner || group) {
+    const uid_t uid = owner ? static_cast<uid_t>(*owner) : static_cast<uid_t>(-1);
+    const gid_t gid = group ? static_cast<gid_t>(*group) : static_cast<gid_t>(-1);
+    if (::fchown(fd_, uid, gid) != 0 && owner && group) {
+      [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), gid);
+    }
+  }
+  ::fchmod(fd_, static_cast<mode_t>(mode & 0777));
+}
+
+StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, bool replace, std::string& error) {
+  if (!present_) {
+    error = "the file is gone";
+    return Publish::Failed;
+  }
+  const bool renamed = replace ? ::rename(path_.c_str(), target.c_str()) == 0 : RenameNoReplace(path_, target);
+  if (!renamed) {
+    const int reason = errno;
+    error = std::strerror(reason);
+    return reason == EEXIST ? Publish::NameTaken : Publish::Failed;
+  }
+  present_ = false;
+  ::close(std::exchange(fd_, -1));
+  SyncFolder(target.parent_path());
+  return Publish::Done;
+}
+
+void StagedFile::Discard() {
+  if (present_) {
+    ::unlink(path_.c_str());
+    present_ = false;
+  }
+  if (fd_ >= 0) {
+    ::close(std::exchange(fd_, -1));
+  }
+}
+
+unsigned NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace vellumor::platform

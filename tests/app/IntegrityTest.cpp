@@ -1,0 +1,178 @@
+// The built program at the edges where a PDF could be lost or a broken one reported as
+// written: a full disk, another user holding a lock, and a job stopped by a signal or killed.
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/UnprivilegedRun.h"
+#include "support/PdfFacts.h"
+#include "support/PipelineFixture.h"
+#include "support/Sandbox.h"
+
+namespace vellumor::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// Waits until a file whose name ends with `suffix` is created in the folder `watch` watches.
+bool WaitForCreation(int watch, std::string_view suffix) {
+  alignas(inotify_event) char buffer[4096];
+  for (;;) {
+    pollfd ready{watch, POLLIN, 0};
+    // Only a guard against a program that died early; the normal path never waits this long.
+    if (::poll(&ready, 1, 60'000) <= 0) {
+      return false;
+    }
+    const ssize_t got = ::read(watch, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (event->len > 0 && std::string_view{event->name}.ends_with(suffix)) {
+        return true;
+      }
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+  }
+}
+
+class IntegrityTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Pdf() const { return sandbox.Desktop() / "Journal.pdf"; }
+
+  Sandbox sandbox;
+};
+
+// Ghostscript reports a full disk ("ioerror on closing pdfwrite device") but returns success.
+TEST_F(IntegrityTest, AFullDiskIsAFailureAndKeepsTheOldPdf) {
+  struct Case {
+    const char* name;
+    bool existing;
+    bool append;
+  };
+  const Case cases[] = {{"new PDF", false, false}, {"overwrite", true, false}, {"append", true, true}};
+  sandbox.SetSetting("AdvFixedFilename", "Journal.pdf");
+  const std::string bigJob = PagesJob(40, "Page", "Journal");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(Pdf());
+    sandbox.SetSetting("AdvAppend", "");
+    std::string before;
+    if (c.existing) {
+      ASSERT_EQ(sandbox.RunWithInput(PagesJob(1, "Old", "Journal")).exitCode, 0);
+      before = ReadFileBytes(Pdf());
+    }
+    sandbox.SetSetting("AdvAppend", c.append ? "Append to existing" : "");
+    // Files may grow to 8 KiB: the job fits, its PDF does not.
+    ProcessOptions options = sandbox.Options();
+    options.stdinText = bigJob;
+    const ProcessResult run =
+        RunProcess({"sh", "-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\"", VELLUMOR_BINARY}, options);
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("Error!, the PDF could not be created"));
+    EXPECT_EQ(run.out, "");
+    if (c.existing) {
+      EXPECT_TRUE(ReadFileBytes(Pdf()) == before) << "the old PDF was replaced";
+      EXPECT_THAT(NamesIn(sandbox.Desktop()), ElementsAre("Journal.pdf"));
+    } else {
+      EXPECT_THAT(NamesIn(sandbox.Desktop()), IsEmpty());
+    }
+    EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
+  }
+}
+
+// Any user who can read a folder can lock it; the lock a job waits for is one only the PDF's
+// writers can take.
+TEST_F(IntegrityTest, AnotherUserLockingTheFolderHoldsNoJobUp) {
+  sandbox.SetSetting("AdvAppend", "Append to existing");
+  sandbox.SetSetting("AdvFixedFilename", "Journal.pdf");
+  ASSERT_EQ(sandbox.RunWithInput(PagesJob(1, "Monday", "Journal")).exitCode, 0);
+  std::filesystem::permissions(sandbox / "", std::filesystem::perms{0755});
+  std::filesystem::permissions(sandbox.Home(), std::filesystem::perms{0755});
+
+  int ready[2];
+  int release[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t holder = ::fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    ::close(ready[0]);
+    ::close(release[1]);
+    // Holds the locks as long as the test wants, but never forever should the job wait for it.
+    ::alarm(60);
+    const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobodyId) == 0 && ::setuid(kNobodyId) == 0;
+    const int folder = ::open(sandbox.Desktop().c_str(), O_RDONLY | O_DIRECTORY);
+    const bool held = dropped && folder >= 0 && ::flock(folder, LOCK_EX) == 0;
+    // The PDF itself is not this user's to write, so its lock is out of reach.
+    const bool pdfClosed = ::open(Pdf().c_str(), O_RDWR) < 0;
+    const char state = held && pdfClosed ? '1' : '0';
+    [[maybe_unused]] const ssize_t written = ::write(ready[1], &state, 1);
+    char ignored;
+    [[maybe_unused]] const ssize_t got = ::read(release[0], &ignored, 1);
+    ::_exit(0);
+  }
+  ::close(ready[1]);
+  ::close(release[0]);
+  char state = '0';
+  ASSERT_EQ(::read(ready[0], &state, 1), 1);
+  ASSERT_EQ(state, '1');
+
+  const ProcessResult run = sandbox.RunWithInput(PagesJob(1, "Tuesday", "Journal"));
+  int status = 0;
+  const bool holderStillThere = ::waitpid(holder, &status, WNOHANG) == 0;
+  ::close(release[1]);
+  ::close(ready[0]);
+  ::waitpid(holder, &status, 0);
+  EXPECT_TRUE(holderStillThere) << "the job waited for the other user's lock";
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(InspectPdf(Pdf()).pages, 2);
+}
+
+// A signal while the job still arrives: the three that cancel end the run cleanly and say so;
+// after SIGKILL, which nothing can catch, the next run removes what was left.
+TEST_F(IntegrityTest, AJobStoppedWhileItArrivesLeavesNothingBehind) {
+  const std::pair<int, std::string> signals[] = {
+      {SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}, {SIGKILL, "SIGKILL"}};
+  for (const auto& [number, name] : signals) {
+    SCOPED_TRACE(name);
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, sandbox.Temp().c_str(), IN_CREATE), 0);
+    BackgroundProcess program({VELLUMOR_BINARY}, sandbox.Options());
+    ASSERT_TRUE(program.Started());
+    // The job file exists once the program copies the job; the input stays open, as a printer
+    // port's does while the job is still being printed.
+    program.WriteInput("%!PS\n%%Title: Stopped\n");
+    const bool copying = WaitForCreation(watch, ".ps");
+    ::close(watch);
+    ASSERT_TRUE(copying);
+    ASSERT_TRUE(program.Signal(number));
+    int signalled = 0;
+    const ProcessResult run = program.Wait(&signalled);
+    if (number == SIGKILL) {
+      EXPECT_EQ(signalled, SIGKILL);
+      EXPECT_THAT(NamesIn(sandbox.Temp()), ::testing::Not(IsEmpty()));
+      const ProcessResult next = sandbox.RunWithInput(PagesJob(1, "Next", "Next"));
+      EXPECT_EQ(next.exitCode, 0) << next.err;
+      std::filesystem::remove(sandbox.Desktop() / "Next.pdf");
+    } else {
+      EXPECT_EQ(run.exitCode, 1);
+      EXPECT_EQ(run.err, "vellumor: cancelled (" + name + ")\n");
+      EXPECT_EQ(run.out, "");
+    }
+    EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
+    EXPECT_THAT(NamesIn(sandbox.Desktop()), IsEmpty());
+  }
+}
+
+}  // namespace
+}  // namespace vellumor::test

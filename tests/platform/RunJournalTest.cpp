@@ -1,0 +1,148 @@
+// Runs that die without cleaning up, as separate processes: what their journals name is removed
+// by the next run, and nothing of a living run is touched.
+
+#include "platform/RunJournal.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/StagedFile.h"
+#include "platform/TempFolder.h"
+#include "support/TempDir.h"
+
+namespace vellumor::platform {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A run in a child process: `body` creates its files, then the run ends without any clean-up,
+// at once or when the test releases it.
+class ChildRun final {
+ public:
+  ChildRun(const std::filesystem::path& temp, const std::function<void(RunJournal&, const TempFolder&)>& body) {
+    // Bytes, not the ends of the pipes, carry the news: other children inherit these ends.
+    int ready[2];
+    ::pipe(ready);
+    ::pipe(release_);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      std::string error;
+      const std::optional<TempFolder> folder = TempFolder::At(temp, error);
+      std::unique_ptr<RunJournal> journal = RunJournal::Start(temp);
+      if (journal && folder) {
+        body(*journal, *folder);
+      }
+      [[maybe_unused]] const ssize_t written = ::write(ready[1], "1", 1);
+      char ignored;
+      [[maybe_unused]] const ssize_t got = ::read(release_[0], &ignored, 1);
+      ::_exit(0);  // no destructor runs: the journal and the files stay
+    }
+    char ignored;
+    [[maybe_unused]] const ssize_t got = ::read(ready[0], &ignored, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+  }
+  ~ChildRun() { End(); }
+  void End() {
+    if (pid_ > 0) {
+      [[maybe_unused]] const ssize_t written = ::write(release_[1], "1", 1);
+      ::waitpid(pid_, nullptr, 0);
+      ::close(release_[0]);
+      ::close(release_[1]);
+      pid_ = -1;
+    }
+  }
+
+ private:
+  pid_t pid_{-1};
+  int release_[2]{-1, -1};
+};
+
+class RunJournalTest : public ::testing::Test {
+ protected:
+  RunJournalTest() {
+    std::filesystem::create_directories(temp);
+    std::filesystem::create_directories(output);
+    test::WriteFileBytes(temp / "Sheafwright.vsf", "the sibling's settings");
+    test::WriteFileBytes(output / "Report.pdf", "the user's PDF");
+  }
+
+  // Everything a conversion creates: a reservation with its job file, an engine output in
+  // the user's folder and a folder of the engine's scratch files.
+  std::function<void(RunJournal&, const TempFolder&)> Conversion() const {
+    return [this](RunJournal& journal, const TempFolder& folder) {
+      journal.WillCreateTemporary();
+      const std::optional<std::filesystem::path> reserved = folder.Reserve("vlm");
+      journal.CreatedTemporary(*reserved);
+      test::WriteFileBytes(reserved->string() + ".ps", "%!PS");
+      journal.WillCreateIn(output);
+      std::string error;
+      std::optional<StagedFile> staged = StagedFile::Create(output, journal.Tag(), ".pdf", error);
+      test::WriteFileBytes(staged->Path(), "%PDF- half written");
+      new StagedFile{std::move(*staged)};  // never destroyed, as in a killed run
+      std::filesystem::create_directory(journal.OwnFolder("gs"));
+      test::WriteFileBytes(journal.OwnFolder("gs") / "gs_scratch", "scratch");
+    };
+  }
+
+  test::TempDir dir;
+  std::filesystem::path temp{dir / "tmp"};
+  std::filesystem::path output{dir / "out"};
+};
+
+TEST_F(RunJournalTest, ADeadRunsFilesAreRemovedAndALivingRunsAreNot) {
+  ChildRun living{temp, Conversion()};
+  const std::vector<std::string> livingFiles = test::NamesIn(temp);
+  {
+    ChildRun dead{temp, Conversion()};
+    dead.End();
+  }
+  EXPECT_EQ(test::NamesIn(output).size(), 3u);
+
+  RepairDeadRuns(temp);
+  EXPECT_EQ(test::NamesIn(temp), livingFiles);
+  EXPECT_EQ(test::NamesIn(output).size(), 2u);
+
+  living.End();
+  RepairDeadRuns(temp);
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
+  EXPECT_THAT(test::NamesIn(output), ElementsAre("Report.pdf"));
+}
+
+// A run killed after creating a temporary file but before writing its name down.
+TEST_F(RunJournalTest, AFileWhoseNameWasNeverWrittenDownIsFoundToo) {
+  const auto unnamed = [](RunJournal& journal, const TempFolder& folder) {
+    journal.WillCreateTemporary();
+    folder.Reserve("vlm");
+  };
+  ChildRun dead{temp, unnamed};
+  dead.End();
+  {
+    // While a living run is at that same step, its file cannot be told from the dead run's.
+    ChildRun living{temp, unnamed};
+    RepairDeadRuns(temp);
+    EXPECT_EQ(test::NamesIn(temp).size(), 5u);
+  }
+  RepairDeadRuns(temp);
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
+}
+
+TEST_F(RunJournalTest, ARunThatEndsNormallyRemovesItsJournal) {
+  std::unique_ptr<RunJournal> journal = RunJournal::Start(temp);
+  ASSERT_NE(journal, nullptr);
+  EXPECT_EQ(test::NamesIn(temp).size(), 2u);
+  // Its own journal is a living one: a repair leaves it alone.
+  RepairDeadRuns(temp);
+  EXPECT_EQ(test::NamesIn(temp).size(), 2u);
+  journal.reset();
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
+}
+
+}  // namespace
+}  // namespace vellumor::platform
