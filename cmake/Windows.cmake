@@ -26,3 +26,4 @@ add_library(vellumor_convert_parts STATIC
 target_link_libraries(vellumor_convert_parts PUBLIC vellumor_settings)
 
 include(cmake/WindowsGhostscript.cmake)
+add_subdirectory(src/updater/win32)
