@@ -27,3 +27,8 @@ target_link_libraries(vellumor_convert_parts PUBLIC vellumor_settings)
 
 include(cmake/WindowsGhostscript.cmake)
 add_subdirectory(src/updater/win32)
+
+if(VELLUMOR_TESTS)
+  enable_testing()
+  add_subdirectory(tests/windows)
+endif()

@@ -23,10 +23,14 @@ foreach(header iapi.h ierrors.h gserrors.h)
   configure_file(${GHOSTSCRIPT_HEADER_DIR}/ghostscript/${header} ${engine_include_dir}/ghostscript/${header} COPYONLY)
 endforeach()
 
-set(engine_import_library ${CMAKE_BINARY_DIR}/lib${VELLUMOR_ENGINE_DLL}.delay.a)
+# dlltool names the library's symbols after the output path; made in the build folder under a
+# plain name, no build path ends up in the programs.
+set(engine_import_name lib${VELLUMOR_ENGINE_DLL}.delay.a)
+set(engine_import_library ${CMAKE_BINARY_DIR}/${engine_import_name})
 add_custom_command(OUTPUT ${engine_import_library}
                    COMMAND ${CMAKE_DLLTOOL} ${engine_dlltool_options} --input-def ${VELLUMOR_ENGINE_DEF}
-                           --dllname ${VELLUMOR_ENGINE_DLL}.dll --output-delaylib ${engine_import_library}
+                           --dllname ${VELLUMOR_ENGINE_DLL}.dll --output-delaylib ${engine_import_name}
+                   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
                    DEPENDS ${VELLUMOR_ENGINE_DEF}
                    COMMENT "Making the delay-load import library of ${VELLUMOR_ENGINE_DLL}.dll")
 add_custom_target(vellumor_ghostscript_import DEPENDS ${engine_import_library})
