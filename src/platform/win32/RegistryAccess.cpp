@@ -71,33 +71,35 @@ std::wstring NormalisedKeyPath(std::string_view keyPath) {
   return path;
 }
 
-long OpenRegistryKey(const std::filesystem::path& folder, RegistryRoot root, std::string_view keyPath, REGSAM access,
-                     KeyHandle& key) {
+namespace {
+
+long OpenOrCreate(const std::filesystem::path& folder, RegistryRoot root, std::string_view keyPath, REGSAM access,
+                  bool create, KeyHandle& key) {
   KeyHandle base;
   if (const long result = OpenRoot(folder, root, base); result != ERROR_SUCCESS) {
     return result;
   }
+  const std::wstring path = NormalisedKeyPath(keyPath);
   HKEY opened = nullptr;
-  const LONG result = ::RegOpenKeyExW(base.Get(), NormalisedKeyPath(keyPath).c_str(), 0, access, &opened);
+  const LONG result = create ? ::RegCreateKeyExW(base.Get(), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                                 nullptr, &opened, nullptr)
+                             : ::RegOpenKeyExW(base.Get(), path.c_str(), 0, access, &opened);
   if (result == ERROR_SUCCESS) {
     key.Own(opened);
   }
   return result;
 }
 
+}  // namespace
+
+long OpenRegistryKey(const std::filesystem::path& folder, RegistryRoot root, std::string_view keyPath, REGSAM access,
+                     KeyHandle& key) {
+  return OpenOrCreate(folder, root, keyPath, access, false, key);
+}
+
 long CreateRegistryKey(const std::filesystem::path& folder, RegistryRoot root, std::string_view keyPath, REGSAM access,
                        KeyHandle& key) {
-  KeyHandle base;
-  if (const long result = OpenRoot(folder, root, base); result != ERROR_SUCCESS) {
-    return result;
-  }
-  HKEY created = nullptr;
-  const LONG result = ::RegCreateKeyExW(base.Get(), NormalisedKeyPath(keyPath).c_str(), 0, nullptr,
-                                        REG_OPTION_NON_VOLATILE, access, nullptr, &created, nullptr);
-  if (result == ERROR_SUCCESS) {
-    key.Own(created);
-  }
-  return result;
+  return OpenOrCreate(folder, root, keyPath, access, true, key);
 }
 
 long ListSubkeyNames(const std::filesystem::path& folder, RegistryRoot root, std::string_view keyPath,
