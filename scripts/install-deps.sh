@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Vellumor needs to build, run and test, when any is missing.
+# Installs the Debian packages Vellumor needs to build, run and test, when any is missing
+# (with --windows: those of the Windows cross-build and its tests under Wine).
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,17 @@ packages=(
   clang libclang-rt-14-dev
   dpkg-dev librsvg2-bin lintian desktop-file-utils appstream man-db xdg-utils
 )
+
+# With --windows: the MinGW-w64 cross compilers (POSIX thread model), Wine's 64-bit loader to run
+# the x86_64 test programs, and GoogleTest's source to build it with the cross compiler.
+if [ "${1:-}" = "--windows" ]; then
+  packages=(
+    cmake ninja-build
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+    wine64
+    googletest libgs-dev qpdf
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,34 @@
+# The Windows build, cross-compiled with MinGW-w64 (cmake/toolchains): the platform seams on the
+# Windows API, the registry and settings layers, the parts of the conversion pipeline that make
+# no operating-system call, the import library of Ghostscript's DLL, the updater library and the
+# Windows test programs. Included by the top CMakeLists.txt instead of the Linux build.
+
+if(NOT MINGW)
+  message(FATAL_ERROR "The Windows build is made with MinGW-w64: use cmake/toolchains/<arch>-w64-mingw32.cmake")
+endif()
+
+find_package(Threads REQUIRED)
+
+# Windows 7 and later: the safe library search (LOAD_LIBRARY_SEARCH_*) and the known folders.
+target_compile_definitions(vellumor_common_cfg INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601)
+# MinGW declares the reentrant localtime_r the clock uses only when asked for the POSIX
+# thread-safe functions.
+target_compile_definitions(vellumor_common_cfg INTERFACE _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
+
+add_subdirectory(src/platform)
+add_subdirectory(src/registry)
+add_subdirectory(src/settings)
+
+# The conversion pipeline's pieces that already build for Windows; the rest follows once its
+# operating-system calls sit behind the platform seams.
+add_library(vellumor_convert_parts STATIC
+  src/convert/DateTokens.cpp src/convert/EngineArguments.cpp src/convert/FileNames.cpp src/convert/MarksFile.cpp)
+target_link_libraries(vellumor_convert_parts PUBLIC vellumor_settings)
+
+include(cmake/WindowsGhostscript.cmake)
+add_subdirectory(src/updater/win32)
+
+if(VELLUMOR_TESTS)
+  enable_testing()
+  add_subdirectory(tests/windows)
+endif()

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows programs with MinGW-w64 into build-windows-<arch> (x86_64 by default,
+# or i686): the platform, registry and settings layers, Updater.dll, the import library of
+# Ghostscript's DLL, the stand-in DLL and the Windows test programs. No Qt. The programs link the
+# C++ runtime statically, so they need no MinGW DLL beside them.
+set -euo pipefail
+
+arch="${1:-x86_64}"
+case "$arch" in
+  x86_64 | i686) ;;
+  *)
+    echo "usage: $0 [x86_64|i686]" >&2
+    exit 2
+    ;;
+esac
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh" --windows
+
+build="$root/build-windows-$arch"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$arch-w64-mingw32.cmake"
+cmake --build "$build" -j2
+echo "Windows ($arch) programs in $build/bin"

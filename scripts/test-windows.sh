@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the x86_64 Windows programs (scripts/build-windows.sh) and runs their tests under Wine
+# in a private Wine prefix made afresh under the build folder, without a display. Then checks the
+# deliverables' exports and imports and the PDFs the engine tests wrote, and prints a summary.
+# (32-bit Windows programs do not run on this machine's kernel; build-windows.sh i686 builds them.)
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/build-windows.sh" x86_64
+build="$root/build-windows-x86_64"
+objdump=x86_64-w64-mingw32-objdump
+
+export WINEPREFIX="$build/wine-prefix"
+export WINEDEBUG=-all
+# Nothing may open a window: no display, and no offer to install Wine's Mono or Gecko.
+unset DISPLAY WAYLAND_DISPLAY
+export WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX" "$build/test-results" "$build/test-pdfs"
+mkdir -p "$build/test-results" "$build/test-pdfs"
+export VELLUMOR_WINDOWS_PDF_FOLDER="$build/test-pdfs"
+
+stop_wine() { /usr/lib/wine/wineserver -k 2>/dev/null || true; }
+trap stop_wine EXIT
+echo "Making the Wine prefix $WINEPREFIX"
+/usr/lib/wine/wine64 wineboot --init
+/usr/lib/wine/wineserver -w
+
+status=0
+ctest --test-dir "$build" -j2 --timeout 300 --output-on-failure || status=1
+
+# What the deliverables show to the system's loader: Updater.dll exports Update and nothing else.
+exports="$($objdump -p "$build/bin/Updater.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+  grep -E '^\s*\[ *[0-9]+\]' || true)"
+if [ "$(echo "$exports" | sed -E 's/^\s*\[ *[0-9]+\] //')" != "Update" ]; then
+  echo "FAILED: Updater.dll must export exactly Update, found: $exports" >&2
+  status=1
+fi
+for pdf in "$build"/test-pdfs/*.pdf; do
+  [ -e "$pdf" ] || { echo "FAILED: the engine tests left no PDF to check" >&2; status=1; break; }
+  if ! qpdf --check "$pdf" >/dev/null; then
+    echo "FAILED: qpdf does not accept $pdf" >&2
+    status=1
+  fi
+done
+
+# Summary of every GoogleTest program's results.
+awk 'match($0, /<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"/) {
+       split(substr($0, RSTART, RLENGTH), f, "\"")
+       tests += f[2]; failures += f[4]; disabled += f[6]; errors += f[8]
+     }
+     /<testcase / && /result="skipped"/ { skipped++ }
+     END {
+       run = tests - disabled
+       printf "Windows tests under Wine: %d run, %d passed, %d failed, %d skipped\n",
+              run, run - failures - errors - skipped, failures + errors, skipped
+       printf "%d passed, %d failed\n", run - failures - errors - skipped, failures + errors
+     }' "$build"/test-results/*.xml
+exit "$status"

@@ -1,0 +1,77 @@
+// The temporary folder on Windows: the user's own, as the system reports it, with the system's
+// unique "vlmXXXX.tmp" reservations.
+
+#include "platform/TempFolder.h"
+
+#include "platform/SystemEvents.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/WindowsApi.h"
+
+namespace vellumor::platform {
+
+namespace {
+
+std::string Describe(const std::filesystem::path& folder, std::string_view problem) {
+  return "The temporary folder " + Utf8FromPath(folder) + " " + std::string{problem};
+}
+
+// A folder the program may keep the job in: a real folder, not a link or junction to one that
+// somebody else chose.
+bool CheckFolder(const std::filesystem::path& folder, std::string& error) {
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    error = Describe(folder, "cannot be used: " + SystemErrorText(static_cast<long>(::GetLastError())));
+    return false;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error = Describe(folder, "is not a folder.");
+    return false;
+  }
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    error = Describe(folder, "is a link to another folder; refusing to use it.");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<TempFolder> TempFolder::Open(std::string& error) {
+  // GetTempPathW already follows TMP, TEMP and the user's profile, and each user has their own.
+  wchar_t path[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, path);
+  if (length == 0 || length > MAX_PATH) {
+    error = "The temporary folder cannot be found: " + SystemErrorText(static_cast<long>(::GetLastError()));
+    return std::nullopt;
+  }
+  return At(std::filesystem::path{std::wstring_view{path, length}}, error);
+}
+
+std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
+  if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    error = Describe(folder, "cannot be created: " + SystemErrorText(static_cast<long>(::GetLastError())));
+    return std::nullopt;
+  }
+  if (!CheckFolder(folder, error)) {
+    return std::nullopt;
+  }
+  return TempFolder{std::move(folder)};
+}
+
+std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
+  if (!CheckFolder(folder, error)) {
+    return std::nullopt;
+  }
+  return TempFolder{std::move(folder)};
+}
+
+std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {
+  // The system takes the first three characters of the prefix and creates the empty file.
+  wchar_t name[MAX_PATH];
+  if (::GetTempFileNameW(folder_.c_str(), WideFromUtf8(prefix).c_str(), 0, name) == 0) {
+    return std::nullopt;
+  }
+  return std::filesystem::path{name};
+}
+
+}  // namespace vellumor::platform

@@ -1,0 +1,15 @@
+#pragma once
+// The HTTP transport of the updater on Windows: the system's WinINet service, which brings the
+// user's proxy settings and the system's certificate checks with it.
+
+#include <memory>
+
+#include "updater/HttpTransport.h"
+
+namespace vellumor::updater {
+
+// http and https only; redirects followed, never from https down to http (WinINet refuses
+// those); nothing taken from or written to the cache, so every check sees the page as it is.
+std::unique_ptr<HttpTransport> MakeWinInetTransport(TransportTimeouts timeouts = {});
+
+}  // namespace vellumor::updater
