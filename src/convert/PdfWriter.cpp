@@ -9,6 +9,7 @@
 #include "platform/OutputTarget.h"
 #include "platform/ScratchFolder.h"
 #include "platform/StagedFile.h"
+#include "platform/WritingTurn.h"
 
 namespace vellumor::convert {
 namespace {
@@ -90,6 +91,7 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
   platform::UserInteraction& ui = services_.ui;
   const bool append = s.AdvAppend == settings::entries::kAppendToExisting;
   bool asked = false;
+  std::unique_ptr<platform::WritingTurn> turn;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     // Appending never asks: the old pages stay in the new file.
     if (!append && askOverwrite_ && !asked && CanOpenForReading(output_)) {
@@ -100,6 +102,14 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
     }
     if (services_.Cancelled()) {
       return ConversionResult::Cancelled;
+    }
+    if (!turn) {
+      // Taken after the question: a job waiting for its user keeps no other job waiting.
+      platform::WritingTurn::Outcome outcome{};
+      turn = platform::WritingTurn::Take(services_.temp.Path(), output_, services_.cancellation, outcome);
+      if (outcome == platform::WritingTurn::Outcome::Cancelled) {
+        return ConversionResult::Cancelled;
+      }
     }
     platform::OutputTarget target = platform::OutputTarget::Open(output_, services_.cancellation);
     using State = platform::OutputTarget::State;
@@ -197,6 +207,9 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
     }
     if (services_.Cancelled()) {
       return ConversionResult::Cancelled;
+    }
+    if (oldPages && !target.Unchanged()) {
+      continue;  // the file read is no longer the one at the name: the job goes after the new one
     }
     switch (staged->PublishAs(output_, exists, error)) {
       case platform::StagedFile::Publish::Done:

@@ -1,8 +1,10 @@
 #pragma once
-// Writing one job's PDF at its path. The file there is locked first, so that jobs writing the
-// same PDF take turns; when appending it is read (with the password the settings hold) rather
-// than moved away, so it never leaves its name. The engine writes a new file beside it, which
-// replaces it only after it was read back whole and holding every page it must. Whatever goes
+// Writing one job's PDF at its path. Jobs writing the same PDF take turns (the user's own jobs
+// through a lock of the user's, everybody's through the lock on the file); when appending the
+// file is read (with the password the settings hold) rather than moved away, so it never leaves
+// its name. The engine writes a new file beside it, which replaces it only after it was read
+// back whole and holding every page it must, and only while the file read is still the one at
+// the name; else the job is written again onto the file that took its place. Whatever goes
 // wrong, or is cancelled, the old file stays as it was and the new one is removed.
 
 #include <filesystem>

@@ -34,4 +34,9 @@ class Cancellation final {
   Cancellation() = default;
 };
 
+// Waits `milliseconds`, or less when a cancellation arrives (or has arrived): false then. For
+// waits the system cannot end on a request by itself, such as a lock held by another job, which
+// are retried after each pause.
+bool PauseUnlessCancelled(const Cancellation* cancellation, int milliseconds);
+
 }  // namespace vellumor::platform

@@ -2,9 +2,10 @@
 // The file at the name a job writes to, looked at without following a link and, when it is a
 // file this user may replace, held open under a write lock until released. Every job that
 // replaces or appends to a file takes this lock first, so two jobs never replace the same file
-// at once and an append always reads the file it is about to replace. The lock (an open file
-// description lock) needs the file open for writing: a user who may only read the folder or
-// the file cannot take it and hold everybody's jobs up.
+// at once and an append reads the file it is about to replace. The lock needs the file open for
+// writing, so only the file's writers can hold it; a read lock, which anyone who may read the
+// file can hold, is never waited for (no job takes one). Then the file is held open without
+// the lock, and a job checks with Unchanged() that nobody replaced it before it replaces it.
 
 #include <filesystem>
 #include <optional>
@@ -25,8 +26,8 @@ class OutputTarget final {
     Cancelled,     // a cancellation arrived while waiting for another job's lock
   };
 
-  // Waits while another job holds the lock. The file found is the one locked: when its name
-  // moved to another file meanwhile, the new one is locked instead.
+  // Waits while another job holds the lock. The file found is the one held: when its name
+  // moved to another file meanwhile, the new one is held instead.
   static OutputTarget Open(const std::filesystem::path& path, const Cancellation* cancellation);
   OutputTarget(OutputTarget&& other) noexcept;
   OutputTarget& operator=(OutputTarget&& other) noexcept;
@@ -42,6 +43,8 @@ class OutputTarget final {
   // Locked: a name through which exactly the locked file is read, whatever happens to its name
   // meanwhile.
   std::filesystem::path ReadablePath() const;
+  // Locked: the name still leads to the file as it was when it was held, unwritten since.
+  bool Unchanged() const;
   // Closes the file, which ends the lock.
   void Release();
 
@@ -53,6 +56,17 @@ class OutputTarget final {
   unsigned owner_{0};
   unsigned group_{0};
   std::string error_;
+  std::filesystem::path path_;
+  // The held file's identity and last change, as Unchanged() compares them.
+  struct Version {
+    unsigned long long device{0};
+    unsigned long long inode{0};
+    long long size{0};
+    long long modifiedSeconds{0};
+    long long modifiedNanoseconds{0};
+    bool operator==(const Version&) const = default;
+  };
+  Version version_;
 };
 
 }  // namespace vellumor::platform

@@ -45,7 +45,7 @@ class RunJournal final {
 };
 
 // Removes what the runs of dead journals in `tempFolder` left behind: their temporary files,
-// the partial outputs they were writing, and then the journals.
+// the partial outputs they were writing, the locks of their turns, and then the journals.
 void RepairDeadRuns(const std::filesystem::path& tempFolder);
 
 }  // namespace vellumor::platform

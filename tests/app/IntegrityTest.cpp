@@ -1,18 +1,15 @@
 // The built program at the edges where a PDF could be lost or a broken one reported as
 // written: a full disk, another user holding a lock, and a job stopped by a signal or killed.
 
-#include <fcntl.h>
 #include <gmock/gmock.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/inotify.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/UnprivilegedRun.h"
+#include "support/LockHolder.h"
 #include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
 #include "support/Sandbox.h"
@@ -24,8 +21,8 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-// Waits until a file whose name ends with `suffix` is created in the folder `watch` watches.
-bool WaitForCreation(int watch, std::string_view suffix) {
+// Waits for an event of `watch` on a name that ends with `suffix` ("" for the watched file itself).
+bool WaitForEvent(int watch, std::string_view suffix) {
   alignas(inotify_event) char buffer[4096];
   for (;;) {
     pollfd ready{watch, POLLIN, 0};
@@ -36,7 +33,8 @@ bool WaitForCreation(int watch, std::string_view suffix) {
     const ssize_t got = ::read(watch, buffer, sizeof buffer);
     for (ssize_t at = 0; at < got;) {
       const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-      if (event->len > 0 && std::string_view{event->name}.ends_with(suffix)) {
+      const std::string_view name = event->len > 0 ? std::string_view{event->name} : std::string_view{};
+      if (suffix.empty() ? event->len == 0 : name.ends_with(suffix)) {
         return true;
       }
       at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
@@ -89,52 +87,46 @@ TEST_F(IntegrityTest, AFullDiskIsAFailureAndKeepsTheOldPdf) {
   }
 }
 
-// Any user who can read a folder can lock it; the lock a job waits for is one only the PDF's
-// writers can take.
-TEST_F(IntegrityTest, AnotherUserLockingTheFolderHoldsNoJobUp) {
+// Anyone who may read a folder or a file may lock it; the only lock a job waits for is one only
+// the PDF's writers can take, and while it waits a cancellation still ends it.
+TEST_F(IntegrityTest, LocksOfOthersHoldNoJobUp) {
   sandbox.SetSetting("AdvAppend", "Append to existing");
   sandbox.SetSetting("AdvFixedFilename", "Journal.pdf");
   ASSERT_EQ(sandbox.RunWithInput(PagesJob(1, "Monday", "Journal")).exitCode, 0);
   std::filesystem::permissions(sandbox / "", std::filesystem::perms{0755});
   std::filesystem::permissions(sandbox.Home(), std::filesystem::perms{0755});
-
-  int ready[2];
-  int release[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  ASSERT_EQ(::pipe(release), 0);
-  const pid_t holder = ::fork();
-  ASSERT_GE(holder, 0);
-  if (holder == 0) {
-    ::close(ready[0]);
-    ::close(release[1]);
-    // Holds the locks as long as the test wants, but never forever should the job wait for it.
-    ::alarm(60);
-    const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobodyId) == 0 && ::setuid(kNobodyId) == 0;
-    const int folder = ::open(sandbox.Desktop().c_str(), O_RDONLY | O_DIRECTORY);
-    const bool held = dropped && folder >= 0 && ::flock(folder, LOCK_EX) == 0;
-    // The PDF itself is not this user's to write, so its lock is out of reach.
-    const bool pdfClosed = ::open(Pdf().c_str(), O_RDWR) < 0;
-    const char state = held && pdfClosed ? '1' : '0';
-    [[maybe_unused]] const ssize_t written = ::write(ready[1], &state, 1);
-    char ignored;
-    [[maybe_unused]] const ssize_t got = ::read(release[0], &ignored, 1);
-    ::_exit(0);
+  std::filesystem::permissions(Pdf(), std::filesystem::perms{0644});
+  {
+    LockHolder reader({{LockHolder::Kind::Folder, sandbox.Desktop()}, {LockHolder::Kind::Reading, Pdf()}}, kNobodyId);
+    ASSERT_TRUE(reader.Holding());
+    const ProcessResult run = sandbox.RunWithInput(PagesJob(1, "Tuesday", "Journal"));
+    EXPECT_TRUE(reader.StillThere()) << "the job waited for the other user's lock";
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(InspectPdf(Pdf()).pages, 2);
+    EXPECT_THAT(PdfText(Pdf()), HasSubstr("Tuesday 1"));
   }
-  ::close(ready[1]);
-  ::close(release[0]);
-  char state = '0';
-  ASSERT_EQ(::read(ready[0], &state, 1), 1);
-  ASSERT_EQ(state, '1');
 
-  const ProcessResult run = sandbox.RunWithInput(PagesJob(1, "Tuesday", "Journal"));
-  int status = 0;
-  const bool holderStillThere = ::waitpid(holder, &status, WNOHANG) == 0;
-  ::close(release[1]);
-  ::close(ready[0]);
-  ::waitpid(holder, &status, 0);
-  EXPECT_TRUE(holderStillThere) << "the job waited for the other user's lock";
-  EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(InspectPdf(Pdf()).pages, 2);
+  // Another job's lock, waited for until a cancellation comes.
+  const std::string before = ReadFileBytes(Pdf());
+  LockHolder writer({{LockHolder::Kind::Writing, Pdf()}}, 0);
+  ASSERT_TRUE(writer.Holding());
+  const int watch = ::inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(::inotify_add_watch(watch, Pdf().c_str(), IN_OPEN), 0);
+  BackgroundProcess program({VELLUMOR_BINARY}, sandbox.Options());
+  ASSERT_TRUE(program.Started());
+  program.WriteInput(PagesJob(1, "Wednesday", "Journal"));
+  program.CloseInput();
+  const bool opened = WaitForEvent(watch, "");
+  ::close(watch);
+  ASSERT_TRUE(opened);
+  ASSERT_TRUE(program.Signal(SIGTERM));
+  const ProcessResult cancelled = program.Wait(nullptr);
+  EXPECT_TRUE(writer.StillThere()) << "the cancellation waited for the lock";
+  EXPECT_EQ(cancelled.exitCode, 1);
+  EXPECT_EQ(cancelled.err, "vellumor: cancelled (SIGTERM)\n");
+  EXPECT_TRUE(ReadFileBytes(Pdf()) == before);
+  EXPECT_THAT(NamesIn(sandbox.Desktop()), ElementsAre("Journal.pdf"));
+  EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
 }
 
 // A signal while the job still arrives: the three that cancel end the run cleanly and say so;
@@ -152,7 +144,7 @@ TEST_F(IntegrityTest, AJobStoppedWhileItArrivesLeavesNothingBehind) {
     // The job file exists once the program copies the job; the input stays open, as a printer
     // port's does while the job is still being printed.
     program.WriteInput("%!PS\n%%Title: Stopped\n");
-    const bool copying = WaitForCreation(watch, ".ps");
+    const bool copying = WaitForEvent(watch, ".ps");
     ::close(watch);
     ASSERT_TRUE(copying);
     ASSERT_TRUE(program.Signal(number));

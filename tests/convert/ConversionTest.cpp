@@ -11,6 +11,7 @@
 
 #include "platform/Cancellation.h"
 #include "platform/UnprivilegedRun.h"
+#include "support/LockHolder.h"
 #include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
 
@@ -329,6 +330,40 @@ TEST_F(ConversionTest, ACancellationStopsTheEngineAndKeepsTheOldPdf) {
   EXPECT_THAT(ui.messages, IsEmpty());
   EXPECT_THAT(ui.progressLines, ::testing::Not(::testing::Contains(::testing::Pair(::testing::_, "Pages: 99"))));
   EXPECT_EQ(test::ReadFileBytes(Output()), before);
+  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+// A reader's lock on the PDF keeps a job from locking it, never from appending: the job checks
+// instead that the PDF it read is still there before replacing it. One another writer put in
+// its place meanwhile gets the job's pages after its own.
+TEST_F(ConversionTest, AnAppendGoesAfterAPdfThatReplacedTheOneItRead) {
+  UseJob(test::PagesJob(2, "Other"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  std::filesystem::rename(Output(), dir / "Other.pdf");
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+  UseJob(test::PagesJob(1, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  for (const std::filesystem::path& path : {dir.Path(), outputFolder, Output()}) {
+    std::filesystem::permissions(path, std::filesystem::perms{0755});
+  }
+  test::LockHolder reader({{test::LockHolder::Kind::Reading, Output()}}, test::kNobodyId);
+  ASSERT_TRUE(reader.Holding());
+
+  state.settings.AdvShowWindow = 1;
+  ui.onProgressWindow = [&] {
+    if (std::filesystem::exists(dir / "Other.pdf")) {
+      std::filesystem::rename(dir / "Other.pdf", Output());
+    }
+  };
+  UseJob(test::PagesJob(1, "New"));
+  const ConversionOutcome outcome = CreatePdf(state, *services);
+
+  EXPECT_TRUE(reader.StillThere()) << "the job waited for the reader's lock";
+  EXPECT_EQ(outcome.result, ConversionResult::Written) << ::testing::PrintToString(ui.MessageTexts());
+  EXPECT_EQ(InspectPdf(Output()).pages, 3);
+  const std::string text = PdfText(Output());
+  EXPECT_LT(text.find("Other 2"), text.find("New 1"));
   EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
 }

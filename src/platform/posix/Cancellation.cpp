@@ -108,4 +108,18 @@ bool Cancellation::WaitReadable(int fd) const {
   }
 }
 
+bool PauseUnlessCancelled(const Cancellation* cancellation, int milliseconds) {
+  if (cancellation == nullptr) {
+    ::poll(nullptr, 0, milliseconds);
+    return true;
+  }
+  if (cancellation->Requested()) {
+    return false;
+  }
+  // A signal ends the wait early; a shorter pause does no harm to a retried wait.
+  pollfd notify{cancellation->Descriptor(), POLLIN, 0};
+  ::poll(&notify, 1, milliseconds);
+  return !cancellation->Requested();
+}
+
 }  // namespace vellumor::platform

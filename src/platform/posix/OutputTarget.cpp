@@ -8,6 +8,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/posix/FileLock.h"
+
 namespace vellumor::platform {
 namespace {
 
@@ -15,21 +17,28 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Waits for the write lock on the whole file; false with errno set when it was not taken.
-bool LockForWriting(int fd, const Cancellation* cancellation) {
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
+enum class Hold { Locked, Unlocked, Cancelled, Failed };
+
+// Waits while another job holds the write lock on the whole file; a read lock in the way is
+// someone else's, not waited for (Unlocked). Failed with errno set.
+Hold LockForWriting(int fd, const Cancellation* cancellation) {
+  int pause = 2;
   for (;;) {
-    if (cancellation != nullptr && cancellation->Requested()) {
-      errno = ECANCELED;
-      return false;
+    if (file_lock::TryLockForWriting(fd)) {
+      return Hold::Locked;
     }
-    if (::fcntl(fd, F_OFD_SETLKW, &lock) == 0) {
-      return true;
+    if (errno != EAGAIN) {
+      return Hold::Failed;
     }
-    if (errno != EINTR) {
-      return false;
+    const short inTheWay = file_lock::LockInTheWay(fd);
+    if (inTheWay == F_RDLCK) {
+      return Hold::Unlocked;
+    }
+    if (inTheWay == F_WRLCK) {
+      if (!PauseUnlessCancelled(cancellation, pause)) {
+        return Hold::Cancelled;
+      }
+      pause = file_lock::NextPause(pause);
     }
   }
 }
@@ -78,20 +87,22 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
     }
     OutputTarget target{State::Locked};
     target.fd_ = fd;
-    if (!LockForWriting(fd, cancellation)) {
+    const Hold hold = LockForWriting(fd, cancellation);
+    if (hold == Hold::Cancelled || hold == Hold::Failed) {
       const int error = errno;
       target.Release();
-      target.state_ = error == ECANCELED ? State::Cancelled : State::Unusable;
-      target.error_ = std::strerror(error);
+      target.state_ = hold == Hold::Cancelled ? State::Cancelled : State::Unusable;
+      target.error_ = hold == Hold::Cancelled ? "cancelled" : std::strerror(error);
       return target;
     }
-    struct stat locked {};
+    struct stat held {};
     struct stat now {};
-    if (::fstat(fd, &locked) == 0 && S_ISREG(locked.st_mode) && ::lstat(path.c_str(), &now) == 0 &&
-        SameFile(locked, now)) {
-      target.mode_ = locked.st_mode & 0777;
-      target.owner_ = locked.st_uid;
-      target.group_ = locked.st_gid;
+    if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && ::lstat(path.c_str(), &now) == 0 && SameFile(held, now)) {
+      target.mode_ = held.st_mode & 0777;
+      target.owner_ = held.st_uid;
+      target.group_ = held.st_gid;
+      target.path_ = path;
+      target.version_ = {held.st_dev, held.st_ino, held.st_size, held.st_mtim.tv_sec, held.st_mtim.tv_nsec};
       return target;
     }
   }
@@ -106,7 +117,9 @@ OutputTarget::OutputTarget(OutputTarget&& other) noexcept
       mode_{other.mode_},
       owner_{other.owner_},
       group_{other.group_},
-      error_{std::move(other.error_)} {}
+      error_{std::move(other.error_)},
+      path_{std::move(other.path_)},
+      version_{other.version_} {}
 
 OutputTarget& OutputTarget::operator=(OutputTarget&& other) noexcept {
   if (this != &other) {
@@ -117,6 +130,8 @@ OutputTarget& OutputTarget::operator=(OutputTarget&& other) noexcept {
     owner_ = other.owner_;
     group_ = other.group_;
     error_ = std::move(other.error_);
+    path_ = std::move(other.path_);
+    version_ = other.version_;
   }
   return *this;
 }
@@ -127,6 +142,12 @@ OutputTarget::~OutputTarget() {
 
 std::filesystem::path OutputTarget::ReadablePath() const {
   return "/proc/self/fd/" + std::to_string(fd_);
+}
+
+bool OutputTarget::Unchanged() const {
+  struct stat now {};
+  return fd_ >= 0 && ::lstat(path_.c_str(), &now) == 0 &&
+         version_ == Version{now.st_dev, now.st_ino, now.st_size, now.st_mtim.tv_sec, now.st_mtim.tv_nsec};
 }
 
 void OutputTarget::Release() {

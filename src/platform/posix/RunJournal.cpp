@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <random>
 
+#include "platform/posix/FileLock.h"
 #include "platform/posix/JournalFormat.h"
 
 namespace vellumor::platform {
@@ -22,13 +23,6 @@ std::string NewTag() {
     tag[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
   }
   return tag;
-}
-
-bool StillNamed(int fd, const std::filesystem::path& path) {
-  struct stat opened {};
-  struct stat named {};
-  return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-         opened.st_ino == named.st_ino;
 }
 
 }  // namespace
@@ -49,7 +43,7 @@ std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempF
     // and remove it; the name then no longer leads here and another one is made.
     while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
-    if (StillNamed(fd, path)) {
+    if (file_lock::StillNamed(fd, path)) {
       return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, fd}};
     }
     ::close(fd);

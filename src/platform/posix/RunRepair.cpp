@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/RunJournal.h"
+#include "platform/WritingTurn.h"
+#include "platform/posix/FileLock.h"
 #include "platform/posix/JournalFormat.h"
 
 namespace vellumor::platform {
@@ -92,10 +94,7 @@ std::vector<Journal> ReadJournals(const fs::path& tempFolder, const std::vector<
         name.substr(journal::kPrefix.size(), name.size() - journal::kPrefix.size() - journal::kJournalExtension.size());
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       // Taken: its run is gone, unless another repair removed it between the look and the lock.
-      struct stat opened {};
-      struct stat named {};
-      if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
-          opened.st_dev != named.st_dev) {
+      if (!file_lock::StillNamed(fd, path)) {
         ::close(fd);
         continue;
       }
@@ -126,6 +125,7 @@ void RemoveEntry(const fs::path& path) {
 }  // namespace
 
 void RepairDeadRuns(const fs::path& tempFolder) {
+  RemoveAbandonedTurns(tempFolder);
   // The folder is listed before any journal is read: a run that starts later creates its files
   // after this list was made, and a run already listed announced each file in its journal
   // before creating it.

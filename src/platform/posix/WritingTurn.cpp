@@ -1,0 +1,117 @@
+#include "platform/WritingTurn.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/posix/FileLock.h"
+
+namespace vellumor::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kPrefix = "turn-";
+constexpr std::string_view kExtension = ".lock";
+
+// FNV-1a: the same number in every run and every build. Two names that meet on one number only
+// take turns they need not take.
+std::uint64_t Mix(std::uint64_t hash, std::string_view bytes) {
+  for (const char c : bytes) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001B3ULL;
+  }
+  return hash;
+}
+
+// "turn-<16 hex digits>.lock" for the folder the target is in and the target's name; nothing
+// when the folder cannot be looked at (the job then fails on its own account).
+std::optional<std::string> LockName(const fs::path& target) {
+  struct stat folder {};
+  const fs::path parent = target.parent_path().empty() ? fs::path{"."} : target.parent_path();
+  if (::stat(parent.c_str(), &folder) != 0) {
+    return std::nullopt;
+  }
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  hash = Mix(hash, std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + ":");
+  hash = Mix(hash, target.filename().string());
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string name{kPrefix};
+  for (int shift = 60; shift >= 0; shift -= 4) {
+    name += kDigits[(hash >> shift) & 0xF];
+  }
+  return name + std::string{kExtension};
+}
+
+}  // namespace
+
+std::unique_ptr<WritingTurn> WritingTurn::Take(const fs::path& privateFolder, const fs::path& target,
+                                               const Cancellation* cancellation, Outcome& outcome) {
+  outcome = Outcome::Unavailable;
+  const std::optional<std::string> name = LockName(target);
+  if (!name) {
+    return nullptr;
+  }
+  const fs::path path = privateFolder / *name;
+  int pause = 2;
+  // The job that ends its turn removes the lock file before it lets go of it: a job that was
+  // waiting on the removed file finds that out afterwards and takes the turn anew.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      return nullptr;
+    }
+    bool locked = file_lock::TryLockForWriting(fd);
+    while (!locked && errno == EAGAIN) {
+      if (!PauseUnlessCancelled(cancellation, pause)) {
+        ::close(fd);
+        outcome = Outcome::Cancelled;
+        return nullptr;
+      }
+      pause = file_lock::NextPause(pause);
+      locked = file_lock::TryLockForWriting(fd);
+    }
+    if (locked && file_lock::StillNamed(fd, path)) {
+      outcome = Outcome::Taken;
+      return std::unique_ptr<WritingTurn>{new WritingTurn{path, fd}};
+    }
+    ::close(fd);
+    if (!locked) {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+WritingTurn::~WritingTurn() {
+  ::unlink(path_.c_str());
+  ::close(fd_);
+}
+
+void RemoveAbandonedTurns(const fs::path& privateFolder) {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(privateFolder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(kPrefix) || !name.ends_with(kExtension)) {
+      continue;
+    }
+    // A lock file nobody holds belongs to no job: one that opened it and waits for the lock
+    // finds it gone once it has it, and makes another.
+    const int fd = ::open(entry.path().c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      continue;
+    }
+    if (file_lock::TryLockForWriting(fd) && file_lock::StillNamed(fd, entry.path())) {
+      ::unlink(entry.path().c_str());
+    }
+    ::close(fd);
+  }
+}
+
+}  // namespace vellumor::platform
