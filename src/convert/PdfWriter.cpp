@@ -228,9 +228,11 @@ std::optional<fs::path> PdfWriter::WriteMarks() {
     services_.journal->WillCreateTemporary();
   }
   std::optional<fs::path> marks = WriteMarksFile(services_.temp, state_.settings, kProducer);
-  if (marks && services_.journal != nullptr) {
+  if (services_.journal != nullptr && marks) {
     const std::string path = marks->string();
     services_.journal->CreatedTemporary(path.substr(0, path.size() - std::string_view{".mark.txt"}.size()));
+  } else if (services_.journal != nullptr) {
+    services_.journal->CreatedNoTemporary();  // and the reservation is gone again
   }
   return marks;
 }

@@ -28,6 +28,9 @@ class RunJournal final {
   void WillCreateTemporary();
   // The temporary file `path` (and every "<path>.*" beside it) is this run's.
   void CreatedTemporary(const std::filesystem::path& path);
+  // The announced temporary file was not made (or was removed at once): until this is written
+  // down, other runs cannot tell which of the files nobody names is this run's.
+  void CreatedNoTemporary();
   // Files ".vellumor-<tag>-*" may be created in `folder` from now on; on the disk before this
   // returns, as such a file may outlive the run in the user's folder.
   void WillCreateIn(const std::filesystem::path& folder);

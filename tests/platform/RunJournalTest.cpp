@@ -129,6 +129,15 @@ TEST_F(RunJournalTest, AFileWhoseNameWasNeverWrittenDownIsFoundToo) {
     RepairDeadRuns(temp);
     EXPECT_EQ(test::NamesIn(temp).size(), 5u);
   }
+  {
+    // A living run that wrote down that it made no file after all holds nothing up.
+    ChildRun gaveUp{temp, [](RunJournal& journal, const TempFolder&) {
+                      journal.WillCreateTemporary();
+                      journal.CreatedNoTemporary();
+                    }};
+    RepairDeadRuns(temp);
+    EXPECT_EQ(test::NamesIn(temp).size(), 2u);
+  }
   RepairDeadRuns(temp);
   EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
 }

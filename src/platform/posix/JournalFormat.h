@@ -9,9 +9,10 @@
 
 namespace vellumor::platform::journal {
 
-inline constexpr char kPending = 'P';    // a temporary file is about to be created
-inline constexpr char kTemporary = 'T';  // a temporary file (its path) was created
-inline constexpr char kFolder = 'F';     // staged files may appear in this folder
+inline constexpr char kPending = 'P';      // a temporary file is about to be created
+inline constexpr char kTemporary = 'T';    // a temporary file (its path) was created
+inline constexpr char kNoTemporary = 'N';  // the announced temporary file was not created after all
+inline constexpr char kFolder = 'F';       // staged files may appear in this folder
 
 inline constexpr std::string_view kPrefix = "vlm";
 inline constexpr std::string_view kJournalExtension = ".run";

@@ -68,6 +68,10 @@ void RunJournal::CreatedTemporary(const std::filesystem::path& path) {
   Append(journal::kTemporary, path.string(), false);
 }
 
+void RunJournal::CreatedNoTemporary() {
+  Append(journal::kNoTemporary, "", false);
+}
+
 void RunJournal::WillCreateIn(const std::filesystem::path& folder) {
   Append(journal::kFolder, folder.string(), true);
   if (!folderSynced_) {

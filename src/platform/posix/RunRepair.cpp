@@ -40,7 +40,7 @@ bool HasPendingCreation(const Journal& journal) {
   for (const journal::Record& record : journal.records) {
     if (record.kind == journal::kPending) {
       pending = true;
-    } else if (record.kind == journal::kTemporary) {
+    } else if (record.kind == journal::kTemporary || record.kind == journal::kNoTemporary) {
       pending = false;
     }
   }
