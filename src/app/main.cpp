@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
   // What this run creates is written down, and what dead runs left behind is removed first.
   const std::unique_ptr<platform::RunJournal> journal = platform::RunJournal::Start(temp->Path());
   platform::RepairDeadRuns(temp->Path());
+  platform::RepairDeadRunFolders(platform::TempFolder::DefaultFolder());
   platform::Registry registry{platform::Registry::DefaultFolder()};
   const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
   const std::unique_ptr<convert::Engine> engine = convert::MakeGhostscriptEngine();

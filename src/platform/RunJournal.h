@@ -50,5 +50,9 @@ class RunJournal final {
 // Removes what the runs of dead journals in `tempFolder` left behind: their temporary files,
 // the partial outputs they were writing, the locks of their turns, and then the journals.
 void RepairDeadRuns(const std::filesystem::path& tempFolder);
+// Removes, with what they hold and what their journals name, the folders
+// "<defaultFolder>-XXXXXX" that runs made for themselves (TempFolder::Open) and died in: folders
+// of this user, not links, whose run is gone.
+void RepairDeadRunFolders(const std::filesystem::path& defaultFolder);
 
 }  // namespace vellumor::platform

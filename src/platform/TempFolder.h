@@ -17,9 +17,10 @@ class TempFolder final {
   // $TMPDIR when it is set and is a private folder of the user (as `Private` checks it, but never
   // created), else `defaultFolder`, created 0700 when missing. When that name is taken (another
   // user's folder, a link, a file, a folder open to others), a fresh folder "<defaultFolder>-XXXXXX"
-  // made for this run alone, which is removed with everything in it when this object goes; the
-  // taken one is never used. Each fallback adds one line to `notices`. Nothing, with the reason
-  // in `error`, when no folder could be had at all.
+  // made for this run alone, which is removed with everything in it when this object goes (and
+  // by a later run, RepairDeadRunFolders, when this one is killed first); the taken one is never
+  // used. Each fallback adds one line to `notices`. Nothing, with the reason in `error`, when no
+  // folder could be had at all.
   static std::optional<TempFolder> Open(const std::filesystem::path& defaultFolder, std::string& error,
                                         std::vector<std::string>& notices);
   // "/tmp/vellumor-<uid>".
@@ -47,11 +48,12 @@ class TempFolder final {
   static bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes);
 
  private:
-  TempFolder(std::filesystem::path folder, bool removeAtEnd) : folder_{std::move(folder)}, removeAtEnd_{removeAtEnd} {}
+  TempFolder(std::filesystem::path folder, int lock) : folder_{std::move(folder)}, lock_{lock} {}
   void RemoveIfOwned() noexcept;
 
   std::filesystem::path folder_;
-  bool removeAtEnd_{false};  // made for this run alone
+  // Made for this run alone: the folder, open and locked for as long as the run lives; else -1.
+  int lock_{-1};
 };
 
 }  // namespace vellumor::platform

@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,22 +23,17 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // A run in a child process: `body` creates its files, then the run ends without any clean-up,
-// at once or when the test releases it.
+// when the test releases it or kills it.
 class ChildRun final {
  public:
-  ChildRun(const std::filesystem::path& temp, const std::function<void(RunJournal&, const TempFolder&)>& body) {
+  explicit ChildRun(const std::function<void()>& body) {
     // Bytes, not the ends of the pipes, carry the news: other children inherit these ends.
     int ready[2];
     ::pipe(ready);
     ::pipe(release_);
     pid_ = ::fork();
     if (pid_ == 0) {
-      std::string error;
-      const std::optional<TempFolder> folder = TempFolder::At(temp, error);
-      std::unique_ptr<RunJournal> journal = RunJournal::Start(temp);
-      if (journal && folder) {
-        body(*journal, *folder);
-      }
+      body();
       [[maybe_unused]] const ssize_t written = ::write(ready[1], "1", 1);
       char ignored;
       [[maybe_unused]] const ssize_t got = ::read(release_[0], &ignored, 1);
@@ -48,9 +44,26 @@ class ChildRun final {
     ::close(ready[0]);
     ::close(ready[1]);
   }
+  // A run with its journal in `temp`.
+  ChildRun(const std::filesystem::path& temp, const std::function<void(RunJournal&, const TempFolder&)>& body)
+      : ChildRun([&] {
+          std::string error;
+          const std::optional<TempFolder> folder = TempFolder::At(temp, error);
+          RunJournal* journal = RunJournal::Start(temp).release();  // never ended, as in a killed run
+          if (journal != nullptr && folder) {
+            body(*journal, *folder);
+          }
+        }) {}
   ~ChildRun() { End(); }
-  void End() {
+  void End() { Stop(false); }
+  void Kill() { Stop(true); }
+
+ private:
+  void Stop(bool kill) {
     if (pid_ > 0) {
+      if (kill) {
+        ::kill(pid_, SIGKILL);
+      }
       [[maybe_unused]] const ssize_t written = ::write(release_[1], "1", 1);
       ::waitpid(pid_, nullptr, 0);
       ::close(release_[0]);
@@ -59,7 +72,6 @@ class ChildRun final {
     }
   }
 
- private:
   pid_t pid_{-1};
   int release_[2]{-1, -1};
 };
@@ -151,6 +163,49 @@ TEST_F(RunJournalTest, ARunThatEndsNormallyRemovesItsJournal) {
   EXPECT_EQ(test::NamesIn(temp).size(), 2u);
   journal.reset();
   EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
+}
+
+// Runs that found the default folder taken made folders of their own beside it. A killed run's
+// folder goes, with the partial output its journal names; nothing else that looks alike does.
+TEST_F(RunJournalTest, TheFolderOfAKilledRunIsRemoved) {
+  const std::filesystem::path shared = dir / "shared";
+  const std::filesystem::path taken = shared / "vellumor-7";
+  std::filesystem::create_directory(shared);
+  test::WriteFileBytes(taken, "someone else's");
+  const auto run = [&] {
+    std::string error;
+    std::vector<std::string> notices;
+    auto* folder = new std::optional<TempFolder>{TempFolder::Open(taken, error, notices)};  // as in a killed run
+    RunJournal* journal = RunJournal::Start((*folder)->Path()).release();
+    Conversion()(*journal, **folder);
+  };
+  ChildRun living{run};
+  const std::vector<std::string> before = test::NamesIn(shared);
+  ChildRun killed{run};
+  killed.Kill();
+  ASSERT_EQ(test::NamesIn(shared).size(), 3u);
+  ASSERT_EQ(test::NamesIn(output).size(), 3u);
+  // Alike, but not a run's: a link, a name of another length, another user's folder.
+  std::filesystem::create_directory_symlink(temp, shared / "vellumor-7-Linked");
+  std::filesystem::create_directory(shared / "vellumor-7-Short");
+  std::filesystem::create_directory(shared / "vellumor-7-Nobody");
+  ::chown((shared / "vellumor-7-Nobody").c_str(), 65534, 65534);
+  std::vector<std::string> kept = before;
+  for (const char* name : {"vellumor-7-Linked", "vellumor-7-Short", "vellumor-7-Nobody"}) {
+    kept.push_back(name);
+  }
+  std::sort(kept.begin(), kept.end());
+
+  RepairDeadRunFolders(taken);
+  EXPECT_EQ(test::NamesIn(shared), kept);
+  EXPECT_EQ(test::NamesIn(output).size(), 2u);
+  EXPECT_EQ(test::NamesIn(temp).size(), 1u);
+
+  living.Kill();
+  RepairDeadRunFolders(taken);
+  EXPECT_THAT(test::NamesIn(shared),
+              ElementsAre("vellumor-7", "vellumor-7-Linked", "vellumor-7-Nobody", "vellumor-7-Short"));
+  EXPECT_THAT(test::NamesIn(output), ElementsAre("Report.pdf"));
 }
 
 }  // namespace

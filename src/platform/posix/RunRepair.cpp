@@ -122,6 +122,55 @@ void RemoveEntry(const fs::path& path) {
   }
 }
 
+std::vector<std::string> NamesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+// "<prefix>XXXXXX", as mkdtemp completes the name.
+bool IsRunFolderName(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || name.size() != prefix.size() + 6) {
+    return false;
+  }
+  for (const char c : name.substr(prefix.size())) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The run folder `path` open and locked, when it is a folder of this user whose run is gone;
+// else -1. The lock keeps the run that made it, should it be just starting, from using it.
+int LockDeadRunFolder(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return -1;
+  }
+  struct stat info {};
+  const bool dead = ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+                    ::flock(fd, LOCK_EX | LOCK_NB) == 0 && file_lock::StillNamed(fd, path);
+  bool journalAlive = false;
+  if (dead) {
+    // The folder's lock says the run is gone; a journal inside still locked says otherwise.
+    for (const Journal& journal : ReadJournals(path, NamesIn(path))) {
+      journalAlive = journalAlive || journal.lockedFd < 0;
+      if (journal.lockedFd >= 0) {
+        ::close(journal.lockedFd);
+      }
+    }
+  }
+  if (!dead || journalAlive) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
 void RepairDeadRuns(const fs::path& tempFolder) {
@@ -129,11 +178,7 @@ void RepairDeadRuns(const fs::path& tempFolder) {
   // The folder is listed before any journal is read: a run that starts later creates its files
   // after this list was made, and a run already listed announced each file in its journal
   // before creating it.
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(tempFolder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
+  const std::vector<std::string> names = NamesIn(tempFolder);
   std::vector<Journal> journals = ReadJournals(tempFolder, names);
 
   // A living run between creating a temporary file and writing its name down owns a file no
@@ -175,6 +220,24 @@ void RepairDeadRuns(const fs::path& tempFolder) {
     }
     ::unlink((tempFolder / dead.name).c_str());
     ::close(dead.lockedFd);
+  }
+}
+
+void RepairDeadRunFolders(const fs::path& defaultFolder) {
+  const std::string prefix = defaultFolder.filename().string() + "-";
+  for (const std::string& name : NamesIn(defaultFolder.parent_path())) {
+    if (!IsRunFolderName(name, prefix)) {
+      continue;
+    }
+    const fs::path folder = defaultFolder.parent_path() / name;
+    const int lock = LockDeadRunFolder(folder);
+    if (lock >= 0) {
+      // Its journals first: they name the partial outputs the run left in the user's folders.
+      RepairDeadRuns(folder);
+      std::error_code ignored;
+      fs::remove_all(folder, ignored);
+      ::close(lock);
+    }
   }
 }
 

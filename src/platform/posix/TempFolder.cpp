@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 #include "platform/Environment.h"
 #include "platform/PrivateFolder.h"
+#include "platform/posix/FileLock.h"
 
 namespace vellumor::platform {
 
@@ -72,13 +74,31 @@ std::filesystem::path WithoutTrailingSeparators(std::string text) {
   return text;
 }
 
-// A folder of this run alone beside the default one; "" when none could be made.
-std::filesystem::path MakeFreshFolder(const std::filesystem::path& defaultFolder) {
-  std::string pattern = defaultFolder.string() + "-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    return {};
+struct FreshFolder {
+  std::filesystem::path path;  // "" when none could be made
+  int lock{-1};
+};
+
+// A folder of this run alone beside the default one, locked while the run lives: a later run
+// takes an unlocked one for the folder of a dead run and removes it.
+FreshFolder MakeFreshFolder(const std::filesystem::path& defaultFolder) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string pattern = defaultFolder.string() + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      return {};
+    }
+    // Until the lock is taken, a starting run may take the new, empty folder for a dead run's
+    // and remove it; the name then no longer leads here and another one is made.
+    const int fd = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && file_lock::StillNamed(fd, pattern)) {
+      return {pattern, fd};
+    }
+    if (fd >= 0) {
+      ::close(fd);
+    }
   }
-  return pattern;
+  errno = EEXIST;
+  return {};
 }
 
 }  // namespace
@@ -91,7 +111,7 @@ std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultF
     tmpdir = WithoutTrailingSeparators(*value);
     tmpdirProblem = tmpdir.is_absolute() ? PrivateFolderProblem(tmpdir) : "is not an absolute path";
     if (tmpdirProblem.empty()) {
-      return TempFolder{std::move(tmpdir), false};
+      return TempFolder{std::move(tmpdir), -1};
     }
   }
   std::optional<TempFolder> chosen;
@@ -102,9 +122,9 @@ std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultF
     defaultProblem = PrivateFolderProblem(defaultFolder);
   }
   if (defaultProblem.empty()) {
-    chosen = TempFolder{defaultFolder, false};
-  } else if (std::filesystem::path fresh = MakeFreshFolder(defaultFolder); !fresh.empty()) {
-    chosen = TempFolder{std::move(fresh), true};
+    chosen = TempFolder{defaultFolder, -1};
+  } else if (FreshFolder fresh = MakeFreshFolder(defaultFolder); !fresh.path.empty()) {
+    chosen = TempFolder{std::move(fresh.path), fresh.lock};
   } else {
     error = Describe(defaultFolder, defaultProblem + ", and no other folder could be made: " + SystemReason());
     return std::nullopt;
@@ -132,14 +152,14 @@ std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std:
     error = Describe(folder, problem + "; refusing to use it.");
     return std::nullopt;
   }
-  return TempFolder{std::move(folder), false};
+  return TempFolder{std::move(folder), -1};
 }
 
 std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
   if (!CheckExistingFolder(folder, error)) {
     return std::nullopt;
   }
-  return TempFolder{std::move(folder), false};
+  return TempFolder{std::move(folder), -1};
 }
 
 TempFolder::~TempFolder() {
@@ -147,22 +167,24 @@ TempFolder::~TempFolder() {
 }
 
 TempFolder::TempFolder(TempFolder&& other) noexcept
-    : folder_{std::move(other.folder_)}, removeAtEnd_{std::exchange(other.removeAtEnd_, false)} {}
+    : folder_{std::move(other.folder_)}, lock_{std::exchange(other.lock_, -1)} {}
 
 TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
   if (this != &other) {
     RemoveIfOwned();
     folder_ = std::move(other.folder_);
-    removeAtEnd_ = std::exchange(other.removeAtEnd_, false);
+    lock_ = std::exchange(other.lock_, -1);
   }
   return *this;
 }
 
 void TempFolder::RemoveIfOwned() noexcept {
-  if (removeAtEnd_) {
+  if (lock_ >= 0) {
+    // Removed before the lock goes, so no other run ever finds it unlocked while it is in use.
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
-    removeAtEnd_ = false;
+    ::close(lock_);
+    lock_ = -1;
   }
 }
 
