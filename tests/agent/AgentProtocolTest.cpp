@@ -56,9 +56,10 @@ TEST(AgentProtocolTest, JobOrdersTravelWholeAndOnlyWithAFileIdentity) {
     EXPECT_EQ(DecodeJob(EncodeJob(order), why), order) << why;
   }
   // The identity becomes a program option; nothing but the two numbers may ride along with it.
-  const std::string refused[] = {std::string{"a\0", 2},          std::string{"a\0x:1", 6},
-                                 std::string{"a\01:2 x", 8},     std::string{"a\01:", 5},
-                                 std::string{"a\01:2\03:4", 10}, std::string{"a\0", 2} + std::string(63, '1') + ":2"};
+  // (Built by parts: "\01" in a literal would be one byte, not a NUL and a "1".)
+  const std::string name{"a\0", 2};
+  const std::string refused[] = {
+      name, name + "x:1", name + "1:2 x", name + "1:", name + "1:2" + '\0' + "3:4", name + std::string(63, '1') + ":2"};
   for (const std::string& payload : refused) {
     std::string why;
     EXPECT_FALSE(DecodeJob(payload, why).has_value()) << payload;
