@@ -40,7 +40,8 @@ class PrivateCups final {
   // A queue that accepts jobs and throws them away.
   void AddPlainPrinter(const std::string& name) const;
 
-  // Waits until no job is waiting or being processed; false when `timeout` passed first.
+  // Waits until no job is waiting, being processed or being stopped; false when `timeout` passed
+  // first.
   bool WaitForJobs(std::chrono::seconds timeout = std::chrono::seconds{90}) const;
   // The ids of the jobs `printer` holds: all of them, or only the completed ones.
   std::vector<std::string> Jobs(const std::string& printer, bool completedOnly = false) const;
