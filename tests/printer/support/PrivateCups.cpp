@@ -156,10 +156,9 @@ bool PrivateCups::WaitForJobs(std::chrono::seconds timeout) const {
   while (std::chrono::steady_clock::now() < end) {
     const ProcessResult pending = Run({"lpstat", "-W", "not-completed", "-o"});
     // A cancelled job counts as completed at once, while its filters and backend are still
-    // being stopped; it is done when its reasons no longer say so.
-    const ProcessResult stopping = Run({"lpstat", "-W", "completed", "-l", "-o"});
-    if (pending.exitCode == 0 && pending.out.empty() && stopping.exitCode == 0 &&
-        stopping.out.find("processing-to-stop-point") == std::string::npos) {
+    // being stopped; its printer is busy until they have ended.
+    const ProcessResult printers = Run({"lpstat", "-p"});
+    if (pending.exitCode == 0 && pending.out.empty() && printers.out.find("now printing") == std::string::npos) {
       return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds{200});
