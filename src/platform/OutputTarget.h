@@ -19,7 +19,7 @@ class OutputTarget final {
  public:
   enum class State {
     Missing,       // nothing has that name
-    Locked,        // a regular file, open and locked
+    Locked,        // a regular file, held open and locked (unless only a reader's lock was in the way)
     SymbolicLink,  // a symbolic link has the name; it was not followed
     Protected,     // a file without write permission for this user, or write-protected (no write bit)
     Unusable,      // a folder, a device, or the name could not be looked at; see Error()
