@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 #include "platform/Environment.h"
@@ -114,7 +115,17 @@ std::optional<std::wstring> ExactName(HKEY key, std::string_view name, long& res
 
 }  // namespace
 
-Registry::Registry(std::filesystem::path folder) : folder_{std::move(folder)} {}
+void Registry::StandardErrorLine(std::string_view line) {
+  std::string text = "vellumor: ";
+  text += line;
+  text += '\n';
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+// The system keeps its registry whole; there is no damage of a file of ours to tell about.
+Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
+    : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}
 
 std::filesystem::path Registry::DefaultFolder() {
   // The machine's registry, unless a private one is asked for (isolated runs of the program).
@@ -159,6 +170,12 @@ long Registry::ListValues(RegistryRoot root, std::string_view keyPath, std::vect
   return ERROR_SUCCESS;
 }
 
+long Registry::ReadKey(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values,
+                       std::string& problem) const {
+  problem.clear();
+  return ListValues(root, keyPath, values);
+}
+
 long Registry::QueryValue(RegistryRoot root, std::string_view keyPath, std::string_view name,
                           RegistryValue& value) const {
   KeyHandle key;
@@ -187,6 +204,26 @@ long Registry::SetValue(RegistryRoot root, std::string_view keyPath, const Regis
   const std::vector<BYTE> data = DataForRegistry(value);
   return ::RegSetValueExW(key.Get(), WideFromUtf8(value.name).c_str(), 0, value.type, data.data(),
                           static_cast<DWORD>(data.size()));
+}
+
+// The registry changes one value at a time; each one is whole on its own, and values other
+// processes set meanwhile are never lost.
+long Registry::SetValues(RegistryRoot root, std::string_view keyPath, std::span<const RegistryValue> values) {
+  KeyHandle key;
+  if (const long result = CreateRegistryKey(folder_, root, keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
+      result != ERROR_SUCCESS) {
+    return result;
+  }
+  long first = ERROR_SUCCESS;
+  for (const RegistryValue& value : values) {
+    const std::vector<BYTE> data = DataForRegistry(value);
+    const long result = ::RegSetValueExW(key.Get(), WideFromUtf8(value.name).c_str(), 0, value.type, data.data(),
+                                         static_cast<DWORD>(data.size()));
+    if (first == ERROR_SUCCESS) {
+      first = result;
+    }
+  }
+  return first;
 }
 
 long Registry::DeleteValue(RegistryRoot root, std::string_view keyPath, std::string_view name) {
