@@ -134,7 +134,6 @@ TEST(WindowsShellTest, ArgumentsReachTheProgramWhole) {
   WindowsShell shell;
   test::TempDir dir;
   EXPECT_FALSE(shell.OpenDocument((dir / "missing.pdf").string()));
-  EXPECT_FALSE(shell.PrintDocument((dir / "missing.pdf").string()));
   EXPECT_FALSE(shell.OpenWith((dir / "no-such-viewer.exe").string(), (dir / "missing.pdf").string()));
 }
 
