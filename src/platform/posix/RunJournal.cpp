@@ -6,23 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 
-#include "platform/posix/JournalFormat.h"
+#include "platform/JournalFormat.h"
 
 namespace vellumor::platform {
 namespace {
-
-std::string NewTag() {
-  std::random_device random;
-  const unsigned value = random();
-  constexpr char kDigits[] = "0123456789abcdef";
-  std::string tag(8, '0');
-  for (int i = 0; i < 8; ++i) {
-    tag[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
-  }
-  return tag;
-}
 
 bool StillNamed(int fd, const std::filesystem::path& path) {
   struct stat opened {};
@@ -35,7 +23,7 @@ bool StillNamed(int fd, const std::filesystem::path& path) {
 
 std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempFolder) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string tag = NewTag();
+    const std::string tag = journal::NewTag();
     std::filesystem::path path =
         tempFolder / (std::string{journal::kPrefix} + tag + std::string{journal::kJournalExtension});
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0600);

@@ -1,14 +1,13 @@
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+// Removing what killed runs left: shared by the systems, which differ only in how a journal is
+// held and how files are removed (JournalFiles.h).
 
-#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/JournalFiles.h"
+#include "platform/JournalFormat.h"
+#include "platform/PathText.h"
 #include "platform/RunJournal.h"
-#include "platform/posix/JournalFormat.h"
 
 namespace vellumor::platform {
 namespace {
@@ -19,18 +18,8 @@ struct Journal {
   std::string name;
   std::string tag;
   std::vector<journal::Record> records;
-  int lockedFd{-1};  // dead journals stay locked while they are repaired
+  std::unique_ptr<journal::OpenJournal> held;  // dead journals stay held while they are repaired
 };
-
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[4096];
-  ssize_t got = 0;
-  while ((got = ::read(fd, buffer, sizeof buffer)) > 0) {
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-  return text;
-}
 
 // A temporary file whose creation was announced but whose name never followed.
 bool HasPendingCreation(const Journal& journal) {
@@ -52,7 +41,7 @@ bool BelongsTo(const Journal& journal, const std::string& name) {
   }
   for (const journal::Record& record : journal.records) {
     if (record.kind == journal::kTemporary) {
-      const std::string file = fs::path{record.value}.filename().string();
+      const std::string file = Utf8FromPath(PathFromUtf8(record.value).filename());
       if (name == file || name.starts_with(file + ".")) {
         return true;
       }
@@ -65,11 +54,8 @@ void RemoveStagedFiles(const fs::path& folder, const std::string& tag) {
   const std::string prefix = std::string{journal::kStagedPrefix} + tag + "-";
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-    struct stat info {};
-    const std::string name = entry.path().filename().string();
-    if (name.starts_with(prefix) && ::lstat(entry.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        info.st_uid == ::geteuid()) {
-      ::unlink(entry.path().c_str());
+    if (Utf8FromPath(entry.path().filename()).starts_with(prefix)) {
+      journal::RemoveOwnFile(entry.path());
     }
   }
 }
@@ -81,46 +67,21 @@ std::vector<Journal> ReadJournals(const fs::path& tempFolder, const std::vector<
     if (!name.starts_with(journal::kPrefix) || !name.ends_with(journal::kJournalExtension)) {
       continue;
     }
-    const fs::path path = tempFolder / name;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    std::unique_ptr<journal::OpenJournal> open = journal::OpenJournalFile(tempFolder / PathFromUtf8(name));
+    if (!open) {
       continue;
     }
     Journal journal;
     journal.name = name;
     journal.tag =
         name.substr(journal::kPrefix.size(), name.size() - journal::kPrefix.size() - journal::kJournalExtension.size());
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      // Taken: its run is gone, unless another repair removed it between the look and the lock.
-      struct stat opened {};
-      struct stat named {};
-      if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
-          opened.st_dev != named.st_dev) {
-        ::close(fd);
-        continue;
-      }
-      journal.lockedFd = fd;
-    }
-    journal.records = journal::ParseRecords(ReadAll(fd));
-    if (journal.lockedFd < 0) {
-      ::close(fd);
+    journal.records = journal::ParseRecords(open->ReadAll());
+    if (open->Held()) {
+      journal.held = std::move(open);
     }
     journals.push_back(std::move(journal));
   }
   return journals;
-}
-
-void RemoveEntry(const fs::path& path) {
-  std::error_code ignored;
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) {
-    return;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    fs::remove_all(path, ignored);
-  } else {
-    ::unlink(path.c_str());
-  }
 }
 
 }  // namespace
@@ -132,29 +93,24 @@ void RepairDeadRuns(const fs::path& tempFolder) {
   std::vector<std::string> names;
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(tempFolder, error)) {
-    names.push_back(entry.path().filename().string());
+    names.push_back(Utf8FromPath(entry.path().filename()));
   }
   std::vector<Journal> journals = ReadJournals(tempFolder, names);
 
   // A living run between creating a temporary file and writing its name down owns a file no
   // journal names yet; until it has written the name, nothing is told apart safely.
   for (const Journal& journal : journals) {
-    if (journal.lockedFd < 0 && HasPendingCreation(journal)) {
-      for (const Journal& dead : journals) {
-        if (dead.lockedFd >= 0) {
-          ::close(dead.lockedFd);
-        }
-      }
+    if (!journal.held && HasPendingCreation(journal)) {
       return;
     }
   }
   for (Journal& dead : journals) {
-    if (dead.lockedFd < 0) {
+    if (!dead.held) {
       continue;
     }
     for (const journal::Record& record : dead.records) {
       if (record.kind == journal::kFolder) {
-        RemoveStagedFiles(record.value, dead.tag);
+        RemoveStagedFiles(PathFromUtf8(record.value), dead.tag);
       }
     }
     // A run killed between creating a temporary file and writing its name down left a file no
@@ -170,11 +126,11 @@ void RepairDeadRuns(const fs::path& tempFolder) {
         ownedByOther = ownedByOther || (&other != &dead && BelongsTo(other, name));
       }
       if (!ownedByOther && (sweep || BelongsTo(dead, name))) {
-        RemoveEntry(tempFolder / name);
+        journal::RemoveEntry(tempFolder / PathFromUtf8(name));
       }
     }
-    ::unlink((tempFolder / dead.name).c_str());
-    ::close(dead.lockedFd);
+    dead.held->Remove();
+    dead.held.reset();
   }
 }
 
