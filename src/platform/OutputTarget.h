@@ -53,6 +53,7 @@ class OutputTarget final {
   unsigned owner_{0};
   unsigned group_{0};
   std::string error_;
+  std::filesystem::path path_;  // the name looked at
 };
 
 }  // namespace vellumor::platform
