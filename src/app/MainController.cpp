@@ -5,6 +5,7 @@
 #include "convert/JobIntake.h"
 #include "convert/OutputNaming.h"
 #include "convert/SetupCommands.h"
+#include "platform/PathText.h"
 #include "printer/ProductPrinter.h"
 #include "settings/QualityProfile.h"
 #include "settings/RegistryStore.h"
@@ -38,7 +39,7 @@ std::vector<printer::FileArgument> FileArguments(const ArgumentTable& arguments,
 MainController::MainController(const convert::Services& services, ArgumentTable arguments,
                                std::filesystem::path homeFolder)
     : services_{services}, arguments_{std::move(arguments)}, homeFolder_{std::move(homeFolder)} {
-  state_.settings = settings::DefaultSettings(homeFolder_.string());
+  state_.settings = settings::DefaultSettings(platform::Utf8FromPath(homeFolder_));
 }
 
 std::optional<int> MainController::ProcessCommandLine() {
@@ -114,7 +115,7 @@ void MainController::RemoveTemporaryFiles() {
   convert::RemoveTemporaryFiles(state_);
 }
 
-int MainController::PrintFiles(int firstFileIndex, printer::PrinterSystem& printers, printer::PrintFilesPacing pacing) {
+int MainController::PrintFiles(int firstFileIndex, platform::Spooler& printers, printer::PrintFilesPacing pacing) {
   printer::PrintFilesMode mode{printers, services_.ui, std::move(pacing)};
   const printer::PrintFilesReport report =
       mode.Run(FileArguments(arguments_, firstFileIndex), arguments_.entriesDropped);

@@ -1,12 +1,14 @@
 #include "convert/AfterCreation.h"
 
+#include "platform/PathText.h"
+
 namespace vellumor::convert {
 
 void OpenPdf(const settings::Settings& settings, platform::Shell& shell, const std::filesystem::path& pdf) {
   if (settings.AdvOpenDefaultPDF == 0 && !settings.AdvOpenWith.empty()) {
-    shell.OpenWith(settings.AdvOpenWith, pdf.string());
+    shell.OpenWith(settings.AdvOpenWith, platform::Utf8FromPath(pdf));
   } else {
-    shell.OpenDocument(pdf.string());
+    shell.OpenDocument(platform::Utf8FromPath(pdf));
   }
 }
 
@@ -19,7 +21,7 @@ void PerformAfterCreation(MainWindowState& state, const Services& services, cons
   if (!action.starts_with("Di")) {
     return;
   }
-  const int answer = services.ui.ShowCompletion("File: " + pdf.string());
+  const int answer = services.ui.ShowCompletion("File: " + platform::Utf8FromPath(pdf));
   state.KeepMainWindowOpen = false;
   if (answer == platform::kCompletionYes) {
     OpenPdf(state.settings, services.shell, pdf);

@@ -105,6 +105,14 @@ TEST_F(SessionAgentTest, RequestsThatMakeNoSenseAreRefusedAndTheAgentGoesOn) {
       {agent::Encode(Kind::Cancel), 0, "a job was expected"},
       {"", 0, "no job came in time"},
   };
+  // The connection that found the agent listening is closed by the agent when it notices; a
+  // request answered and closed after it shows that it has.
+  {
+    platform::LocalSocket warmUp = Greeted(agent->Socket());
+    ASSERT_TRUE(warmUp.Send(cases[0].bytes));
+    EXPECT_TRUE(warmUp.Receive(agent::kMaxMessage, 0, 20s).bytes.starts_with(agent::Encode(Kind::Refused)));
+    EXPECT_EQ(warmUp.Receive(agent::kMaxMessage, 0, 20s).kind, platform::ReceivedMessage::Kind::Closed);
+  }
   const std::size_t openBefore = agent->OpenFiles();
   for (const Case& each : cases) {
     platform::LocalSocket connection = Greeted(agent->Socket());
