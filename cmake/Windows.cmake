@@ -33,17 +33,14 @@ target_link_libraries(vellumor_qpdf INTERFACE ${VELLUMOR_WINDOWS_LIBRARIES}/lib/
                                               ${VELLUMOR_WINDOWS_LIBRARIES}/lib/libjpeg.a ${VELLUMOR_MINGW_ZLIB} advapi32)
 target_compile_definitions(vellumor_qpdf INTERFACE POINTERHOLDER_TRANSITION=4)
 
+include(cmake/WindowsGhostscript.cmake)
 add_subdirectory(src/platform)
 add_subdirectory(src/registry)
 add_subdirectory(src/settings)
-
-# The conversion pipeline's pieces that already build for Windows; the rest follows once its
-# operating-system calls sit behind the platform seams.
-add_library(vellumor_convert_parts STATIC
-  src/convert/DateTokens.cpp src/convert/EngineArguments.cpp src/convert/FileNames.cpp src/convert/MarksFile.cpp)
-target_link_libraries(vellumor_convert_parts PUBLIC vellumor_settings)
-
-include(cmake/WindowsGhostscript.cmake)
+add_subdirectory(src/convert)
+add_subdirectory(src/printer)
+add_subdirectory(src/agent)
+add_subdirectory(src/app)
 add_subdirectory(src/updater/win32)
 
 if(VELLUMOR_TESTS)
