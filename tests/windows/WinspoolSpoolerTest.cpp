@@ -5,13 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/PathText.h"
 #include "platform/Spooler.h"
-#include "platform/win32/WideText.h"
-#include "platform/win32/WindowsApi.h"
 #include "support/TempDir.h"
-// After windows.h: it relies on its types.
-#include <winspool.h>
+#include "support/WinePrinters.h"
 
 namespace vellumor::platform {
 namespace {
@@ -22,50 +18,19 @@ constexpr std::string_view kLongName = "Vellumor Printer With A Name Longer Than
 
 class WinspoolSpoolerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    DRIVER_INFO_3W driver{};
-    driver.cVersion = 3;
-    driver.pName = const_cast<wchar_t*>(kDriver);
-    driver.pDriverPath = const_cast<wchar_t*>(L"wineps.drv");
-    driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
-    driver.pDataFile = const_cast<wchar_t*>(L"generic.ppd");
-    ASSERT_TRUE(::AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES))
-        << ::GetLastError();
-  }
-
+  static void SetUpTestSuite() { test::InstallTestPrinterDriver(); }
   void SetUp() override {
-    AddPrinter("Vellumor", L"VellumorPort:");
-    AddPrinter("Office", L"LPT1:");
-    AddPrinter(kLongName, L"FILE:");
+    ASSERT_TRUE(test::AddTestPrinter("Vellumor", "VellumorPort:"));
+    ASSERT_TRUE(test::AddTestPrinter("Office", "LPT1:"));
+    ASSERT_TRUE(test::AddTestPrinter(kLongName, "FILE:"));
   }
-
   void TearDown() override {
-    ::WriteProfileStringW(L"windows", L"device", nullptr);
+    test::SetDefaultPrinterEntry("");
     for (std::string_view name : {std::string_view{"Vellumor"}, std::string_view{"Office"}, kLongName}) {
-      std::wstring wide = WideFromUtf8(name);
-      HANDLE printer = nullptr;
-      PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
-      if (::OpenPrinterW(wide.data(), &printer, &access)) {
-        ::DeletePrinter(printer);
-        ::ClosePrinter(printer);
-      }
+      test::DeleteTestPrinter(name);
     }
   }
 
-  static void AddPrinter(std::string_view name, const wchar_t* port) {
-    std::wstring wide = WideFromUtf8(name);
-    PRINTER_INFO_2W info{};
-    info.pPrinterName = wide.data();
-    info.pPortName = const_cast<wchar_t*>(port);
-    info.pDriverName = const_cast<wchar_t*>(kDriver);
-    info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-    info.pDatatype = const_cast<wchar_t*>(L"RAW");
-    HANDLE printer = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    ASSERT_NE(printer, nullptr) << ::GetLastError();
-    ::ClosePrinter(printer);
-  }
-
-  static constexpr const wchar_t* kDriver = L"Vellumor Test PostScript";
   std::unique_ptr<Spooler> spooler_ = MakeSystemSpooler();
 };
 
@@ -78,9 +43,7 @@ TEST_F(WinspoolSpoolerTest, TheDefaultPrinterIsReadAndChangedByItsFullName) {
   EXPECT_EQ(found.state, DefaultDestination::State::Found);
   EXPECT_EQ(found.name, "Office");
   // Written as the profile's entry holds a default: name, driver, port.
-  wchar_t device[256]{};
-  ::GetProfileStringW(L"windows", L"device", L"", device, 256);
-  EXPECT_EQ(Utf8FromWide(device), "Office,Vellumor Test PostScript,LPT1:");
+  EXPECT_EQ(test::DefaultPrinterEntry(), "Office,Vellumor Test PostScript,LPT1:");
 
   // Never cut to the 31 characters of a device-settings name.
   ASSERT_TRUE(spooler_->SetUserDefault(kLongName).Ok());
@@ -92,7 +55,7 @@ TEST_F(WinspoolSpoolerTest, TheDefaultPrinterIsReadAndChangedByItsFullName) {
   EXPECT_EQ(spooler_->Default().name, kLongName);
 
   // The profile can name a printer that is gone: named, but not readable.
-  ASSERT_TRUE(::WriteProfileStringW(L"windows", L"device", L"Gone,Vellumor Test PostScript,LPT2:"));
+  test::SetDefaultPrinterEntry("Gone,Vellumor Test PostScript,LPT2:");
   found = spooler_->Default();
   EXPECT_EQ(found.state, DefaultDestination::State::Unreadable);
   EXPECT_EQ(found.name, "Gone");
