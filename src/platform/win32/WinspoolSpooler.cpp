@@ -150,7 +150,10 @@ class WinspoolSpooler final : public Spooler {
   }
 
   PrinterResult ClearUserDefault() override {
-    if (!::WriteProfileStringW(L"windows", L"device", nullptr)) {
+    // Removing an entry that is not there fails; no entry is what was asked for.
+    wchar_t left[2]{};
+    if (!::WriteProfileStringW(L"windows", L"device", nullptr) &&
+        ::GetProfileStringW(L"windows", L"device", L"", left, 2) != 0) {
       return {"The default printer cannot be changed: " + SystemErrorText(static_cast<long>(::GetLastError()))};
     }
     BroadcastPrinterChange();
