@@ -142,30 +142,6 @@ std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::stri
   return TempFolder{std::move(folder), false};
 }
 
-TempFolder::~TempFolder() {
-  RemoveIfOwned();
-}
-
-TempFolder::TempFolder(TempFolder&& other) noexcept
-    : folder_{std::move(other.folder_)}, removeAtEnd_{std::exchange(other.removeAtEnd_, false)} {}
-
-TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
-  if (this != &other) {
-    RemoveIfOwned();
-    folder_ = std::move(other.folder_);
-    removeAtEnd_ = std::exchange(other.removeAtEnd_, false);
-  }
-  return *this;
-}
-
-void TempFolder::RemoveIfOwned() noexcept {
-  if (removeAtEnd_) {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-    removeAtEnd_ = false;
-  }
-}
-
 std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {
   const std::uint32_t start = StartNumber();
   for (std::uint32_t attempt = 0; attempt < kNumberCount; ++attempt) {

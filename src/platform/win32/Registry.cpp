@@ -115,14 +115,6 @@ std::optional<std::wstring> ExactName(HKEY key, std::string_view name, long& res
 
 }  // namespace
 
-void Registry::StandardErrorLine(std::string_view line) {
-  std::string text = "vellumor: ";
-  text += line;
-  text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
-
 // The system keeps its registry whole; there is no damage of a file of ours to tell about.
 Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
     : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}

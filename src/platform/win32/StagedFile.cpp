@@ -6,26 +6,16 @@
 
 #include "platform/StagedFile.h"
 
-#include <random>
 #include <utility>
 
 #include "platform/JournalFormat.h"
 #include "platform/SystemEvents.h"
+#include "platform/win32/RandomName.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
 namespace {
-
-std::string RandomPart() {
-  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
-  std::string part(6, 'a');
-  for (char& c : part) {
-    c = kLetters[random() % (sizeof(kLetters) - 1)];
-  }
-  return part;
-}
 
 HANDLE HandleOf(int fd) {
   return ::LongToHandle(fd);
@@ -41,8 +31,8 @@ std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder
                                              std::string_view extension, std::string& error) {
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::filesystem::path path =
-        folder / PathFromUtf8(std::string{journal::kStagedPrefix} + tagPart + RandomPart() + std::string{extension});
+    std::filesystem::path path = folder / PathFromUtf8(std::string{journal::kStagedPrefix} + tagPart +
+                                                       RandomNamePart() + std::string{extension});
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);

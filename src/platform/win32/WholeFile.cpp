@@ -5,12 +5,12 @@
 #include "platform/WholeFile.h"
 
 #include <algorithm>
-#include <random>
 
 #include "platform/PathText.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/RandomName.h"
 
 namespace vellumor::platform {
 namespace {
@@ -31,16 +31,6 @@ WholeFileWrite WriteFailure(DWORD error) {
 
 std::string TooLarge(std::size_t maxBytes) {
   return "larger than " + std::to_string(maxBytes) + " bytes";
-}
-
-std::string RandomPart() {
-  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
-  std::string part(6, 'a');
-  for (char& c : part) {
-    c = kLetters[random() % (sizeof(kLetters) - 1)];
-  }
-  return part;
 }
 
 DWORD WriteAll(HANDLE file, std::string_view bytes) {
@@ -123,7 +113,7 @@ WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_v
   std::filesystem::path temp;
   FileHandle file;
   for (int attempt = 0; attempt < 100 && !file.Valid(); ++attempt) {
-    temp = PathFromUtf8(Utf8FromPath(path) + std::string{kReplacementSuffix} + RandomPart());
+    temp = PathFromUtf8(Utf8FromPath(path) + std::string{kReplacementSuffix} + RandomNamePart());
     file =
         FileHandle{::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (!file.Valid() && ::GetLastError() != ERROR_FILE_EXISTS) {
