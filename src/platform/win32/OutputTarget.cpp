@@ -70,7 +70,7 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
   }
   // From here this object holds the turn; every early return releases it.
   OutputTarget target{State::Locked};
-  target.fd_ = ::HandleToLong(mutex.Release());
+  target.fd_ = HandleToLong(mutex.Release());
   target.path_ = path;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   const auto fail = [&target](State state, std::string error) {
@@ -141,7 +141,7 @@ OutputTarget::~OutputTarget() {
 
 void OutputTarget::Release() {
   if (fd_ != -1) {
-    const HANDLE mutex = ::LongToHandle(std::exchange(fd_, -1));
+    const HANDLE mutex = LongToHandle(std::exchange(fd_, -1));
     ::ReleaseMutex(mutex);
     ::CloseHandle(mutex);
   }

@@ -17,7 +17,7 @@ std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempF
     const HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, ::HandleToLong(file)}};
+      return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, HandleToLong(file)}};
     }
     if (::GetLastError() != ERROR_FILE_EXISTS) {
       return nullptr;
@@ -27,7 +27,7 @@ std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempF
 }
 
 RunJournal::~RunJournal() {
-  ::CloseHandle(::LongToHandle(fd_));
+  ::CloseHandle(LongToHandle(fd_));
   ::DeleteFileW(path_.c_str());
 }
 
@@ -55,7 +55,7 @@ void RunJournal::Append(char kind, std::string_view value, bool durable) {
   record += '\0';
   // One write per record: a run killed halfway leaves at most one cut-off record at the end.
   DWORD written = 0;
-  const HANDLE file = ::LongToHandle(fd_);
+  const HANDLE file = LongToHandle(fd_);
   ::WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
   if (durable) {
     ::FlushFileBuffers(file);

@@ -18,7 +18,7 @@ namespace vellumor::platform {
 namespace {
 
 HANDLE HandleOf(int fd) {
-  return ::LongToHandle(fd);
+  return LongToHandle(fd);
 }
 
 std::string LastErrorText() {
@@ -37,7 +37,7 @@ std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      return StagedFile{std::move(path), ::HandleToLong(file)};
+      return StagedFile{std::move(path), HandleToLong(file)};
     }
     if (::GetLastError() != ERROR_FILE_EXISTS) {
       error = LastErrorText();
