@@ -5,7 +5,6 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "platform/Environment.h"
@@ -115,14 +114,6 @@ std::optional<std::wstring> ExactName(HKEY key, std::string_view name, long& res
 }
 
 }  // namespace
-
-void Registry::StandardErrorLine(std::string_view line) {
-  std::string text = "vellumor: ";
-  text += line;
-  text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
 
 Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
     : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}
