@@ -7,6 +7,7 @@
 #include "convert/SetupCommands.h"
 #include "platform/PathText.h"
 #include "printer/ProductPrinter.h"
+#include "settings/Choices.h"
 #include "settings/QualityProfile.h"
 #include "settings/RegistryStore.h"
 
@@ -90,7 +91,7 @@ StartOutcome MainController::Initialise(int input) {
     }
   }
 
-  if (state_.NoJobData || state_.settings.SaveAs.find("(automatic)") == std::string::npos) {
+  if (state_.NoJobData || !settings::ConvertsAtOnce(state_.settings.SaveAs)) {
     return {StartMode::WaitForUser, state_.NoJobData ? kExitNothingToDo : kExitNotWritten, std::nullopt, 0};
   }
   state_.KeepMainWindowOpen = false;

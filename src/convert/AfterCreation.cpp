@@ -1,6 +1,7 @@
 #include "convert/AfterCreation.h"
 
 #include "platform/PathText.h"
+#include "settings/Choices.h"
 
 namespace vellumor::convert {
 
@@ -13,13 +14,14 @@ void OpenPdf(const settings::Settings& settings, platform::Shell& shell, const s
 }
 
 void PerformAfterCreation(MainWindowState& state, const Services& services, const std::filesystem::path& pdf) {
-  const std::string& action = state.settings.AfterCreation;
-  if (action.starts_with("O")) {
-    OpenPdf(state.settings, services.shell, pdf);
-    return;
-  }
-  if (!action.starts_with("Di")) {
-    return;
+  switch (settings::AfterCreationActionOf(state.settings.AfterCreation)) {
+    case settings::AfterCreationAction::OpenPdf:
+      OpenPdf(state.settings, services.shell, pdf);
+      return;
+    case settings::AfterCreationAction::Nothing:
+      return;
+    case settings::AfterCreationAction::ShowCompletion:
+      break;
   }
   const int answer = services.ui.ShowCompletion("File: " + platform::Utf8FromPath(pdf));
   state.KeepMainWindowOpen = false;

@@ -10,13 +10,10 @@
 #include "platform/Environment.h"
 #include "platform/FileIdentity.h"
 #include "platform/PathText.h"
+#include "settings/Choices.h"
 
 namespace vellumor::convert {
 namespace {
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   if (from.empty()) {
@@ -129,7 +126,7 @@ void ReapplyNamingRulesAfter(MainWindowState& state, const platform::Clock& cloc
 
 void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platform::UserInteraction& ui) {
   state.settings.SaveAs = std::string{newSaveAs};
-  if (!StartsWith(newSaveAs, "U")) {
+  if (settings::SaveTargetOf(newSaveAs) != settings::SaveTarget::Folder) {
     return;
   }
   const std::optional<std::string> folder =
@@ -147,10 +144,11 @@ namespace {
 std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Services& services) {
   state.OutputFileName = SoundFileName(state.OutputFileName);
   const settings::Settings& s = state.settings;
-  if (StartsWith(s.SaveAs, "U") && !s.SaveToPath.empty()) {
+  const settings::SaveTarget target = settings::SaveTargetOf(s.SaveAs);
+  if (target == settings::SaveTarget::Folder && !s.SaveToPath.empty()) {
     return OutputPath{platform::PathFromUtf8(s.SaveToPath) / platform::PathFromUtf8(state.OutputFileName), false, {}};
   }
-  if (StartsWith(s.SaveAs, "S") && !s.SaveToPath.empty()) {
+  if (target == settings::SaveTarget::Desktop && !s.SaveToPath.empty()) {
     // A desktop folder written for a service account names the user who is logged on instead.
     std::string desktopText = platform::Utf8FromPath(services.desktopFolder);
     ReplaceAll(desktopText, "LocalService", services.logonName);

@@ -1,5 +1,3 @@
-// What the registry tells the user, the same on every system.
-
 #include "platform/Registry.h"
 
 #include <cstdio>
@@ -7,6 +5,8 @@
 
 namespace vellumor::platform {
 
+// One write for the whole line, so that the lines of processes sharing standard error (one per
+// print job) never interleave.
 void Registry::StandardErrorLine(std::string_view line) {
   std::string text = "vellumor: ";
   text += line;

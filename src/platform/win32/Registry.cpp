@@ -5,10 +5,10 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "platform/Environment.h"
+#include "platform/SystemEvents.h"
 #include "platform/win32/RegistryAccess.h"
 #include "platform/win32/WideText.h"
 
@@ -115,7 +115,6 @@ std::optional<std::wstring> ExactName(HKEY key, std::string_view name, long& res
 
 }  // namespace
 
-// The system keeps its registry whole; there is no damage of a file of ours to tell about.
 Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
     : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}
 
@@ -142,6 +141,18 @@ long Registry::CreateKey(RegistryRoot root, std::string_view keyPath) {
   return CreateRegistryKey(folder_, root, keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
 }
 
+long Registry::ReadKey(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values,
+                       std::string& problem) const {
+  problem.clear();
+  const long result = ListValues(root, keyPath, values);
+  // The registry has no damaged file to skip: a key that exists but cannot be read is the one
+  // problem to tell.
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND && result != ERROR_PATH_NOT_FOUND) {
+    problem = SystemErrorText(result);
+  }
+  return result;
+}
+
 long Registry::ListValues(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values) const {
   values.clear();
   KeyHandle key;
@@ -160,12 +171,6 @@ long Registry::ListValues(RegistryRoot root, std::string_view keyPath, std::vect
     }
   }
   return ERROR_SUCCESS;
-}
-
-long Registry::ReadKey(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values,
-                       std::string& problem) const {
-  problem.clear();
-  return ListValues(root, keyPath, values);
 }
 
 long Registry::QueryValue(RegistryRoot root, std::string_view keyPath, std::string_view name,
@@ -198,24 +203,21 @@ long Registry::SetValue(RegistryRoot root, std::string_view keyPath, const Regis
                           static_cast<DWORD>(data.size()));
 }
 
-// The registry changes one value at a time; each one is whole on its own, and values other
-// processes set meanwhile are never lost.
 long Registry::SetValues(RegistryRoot root, std::string_view keyPath, std::span<const RegistryValue> values) {
   KeyHandle key;
   if (const long result = CreateRegistryKey(folder_, root, keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
       result != ERROR_SUCCESS) {
     return result;
   }
-  long first = ERROR_SUCCESS;
   for (const RegistryValue& value : values) {
     const std::vector<BYTE> data = DataForRegistry(value);
-    const long result = ::RegSetValueExW(key.Get(), WideFromUtf8(value.name).c_str(), 0, value.type, data.data(),
-                                         static_cast<DWORD>(data.size()));
-    if (first == ERROR_SUCCESS) {
-      first = result;
+    if (const LONG result = ::RegSetValueExW(key.Get(), WideFromUtf8(value.name).c_str(), 0, value.type, data.data(),
+                                             static_cast<DWORD>(data.size()));
+        result != ERROR_SUCCESS) {
+      return result;
     }
   }
-  return first;
+  return ERROR_SUCCESS;
 }
 
 long Registry::DeleteValue(RegistryRoot root, std::string_view keyPath, std::string_view name) {

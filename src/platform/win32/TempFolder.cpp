@@ -39,6 +39,15 @@ bool CheckFolder(const std::filesystem::path& folder, std::string& error) {
 
 }  // namespace
 
+std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultFolder, std::string& error,
+                                           std::vector<std::string>& /*notices*/) {
+  if (defaultFolder.empty()) {
+    error = "The temporary folder cannot be found: " + SystemErrorText(static_cast<long>(::GetLastError()));
+    return std::nullopt;
+  }
+  return At(defaultFolder, error);
+}
+
 std::filesystem::path TempFolder::DefaultFolder() {
   // GetTempPathW already follows TMP, TEMP and the user's profile, and each user has their own.
   wchar_t path[MAX_PATH + 1];
@@ -47,17 +56,6 @@ std::filesystem::path TempFolder::DefaultFolder() {
     return {};
   }
   return std::filesystem::path{std::wstring_view{path, length}};
-}
-
-// The folder the system names is the user's own already; there is no shared folder to fall back
-// from, so `notices` stays empty.
-std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultFolder, std::string& error,
-                                           std::vector<std::string>& /*notices*/) {
-  if (defaultFolder.empty()) {
-    error = "The temporary folder cannot be found: " + SystemErrorText(static_cast<long>(::GetLastError()));
-    return std::nullopt;
-  }
-  return At(defaultFolder, error);
 }
 
 std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
@@ -88,16 +86,16 @@ std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix
 }
 
 bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
-  // CREATE_NEW fails on anything already at the name, a link included, so nothing planted there
-  // is written through.
+  // CREATE_NEW fails on anything already at the name, a link included; the file is the user's
+  // through the folder's access rules.
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
   bool written = true;
   while (written && !bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 20));
     DWORD put = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
     written = ::WriteFile(file, bytes.data(), chunk, &put, nullptr) && put > 0;
     bytes.remove_prefix(put);
   }

@@ -1,18 +1,18 @@
-// Whole files on Windows: read only when they are plain files on a disk of sane size, and
-// replaced by a complete new file moved over the name (MoveFileExW, written through), so that
-// a failed write leaves the old file whole.
+// Files read and replaced whole on Windows: read through a handle that is checked to be a plain
+// file on a disk, replaced by a complete file written beside it and moved over the name.
 
 #include "platform/WholeFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 
-#include "platform/PathText.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
-#include "platform/win32/FileHandle.h"
-#include "platform/win32/RandomName.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
+
 namespace {
 
 using Status = WholeFileRead::Status;
@@ -30,55 +30,102 @@ WholeFileWrite WriteFailure(DWORD error) {
 }
 
 std::string TooLarge(std::size_t maxBytes) {
+  constexpr std::size_t kMegabyte = std::size_t{1} << 20;
+  if (maxBytes >= kMegabyte && maxBytes % kMegabyte == 0) {
+    return "larger than " + std::to_string(maxBytes / kMegabyte) + " MB";
+  }
   return "larger than " + std::to_string(maxBytes) + " bytes";
 }
 
-DWORD WriteAll(HANDLE file, std::string_view bytes) {
+class Handle final {
+ public:
+  explicit Handle(HANDLE handle) : handle_{handle} {}
+  ~Handle() {
+    if (Valid()) {
+      ::CloseHandle(handle_);
+    }
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE Get() const { return handle_; }
+  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Closes now and reports the result.
+  bool Close() {
+    const bool closed = ::CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), std::size_t{1} << 20));
     DWORD written = 0;
-    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
-    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
-      return ::GetLastError();
+    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
     }
     bytes.remove_prefix(written);
   }
-  return ERROR_SUCCESS;
+  return true;
+}
+
+// A name beside `path` that nobody uses yet, created empty and open for writing.
+HANDLE CreateBeside(const std::filesystem::path& path, std::filesystem::path& created) {
+  static std::atomic<std::uint32_t> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::uint64_t seed = ::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 20) ^ counter++;
+    std::wstring suffix(6, L'0');
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+      suffix[i] = L"0123456789abcdefghijklmnopqrstuvwxyz"[(seed >> (i * 5)) % 36];
+    }
+    created = path;
+    created += std::filesystem::path{std::string{kReplacementSuffix}};
+    created += suffix;
+    HANDLE file = ::CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
+      return file;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
 
 WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes, FinalLink link) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? WholeFileRead{} : ReadFailure(error);
-  }
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && link == FinalLink::Refuse) {
-    return Refusal("a symbolic link");
-  }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return ReadFailure(ERROR_ACCESS_DENIED);
-  }
-  const FileHandle file{::CreateFileW(path.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  const DWORD flags = link == FinalLink::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
+  Handle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, flags, nullptr)};
   if (!file.Valid()) {
     const DWORD error = ::GetLastError();
-    return error == ERROR_FILE_NOT_FOUND ? WholeFileRead{} : ReadFailure(error);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return {};
+    }
+    return ReadFailure(error);
   }
-  // Pipes and devices are not files: reading them could wait for ever or never end.
-  LARGE_INTEGER size{};
-  if (::GetFileType(file.Get()) != FILE_TYPE_DISK || !::GetFileSizeEx(file.Get(), &size)) {
+  // Devices, pipes and consoles are not files to read whole.
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
     return Refusal("not a regular file");
   }
-  if (static_cast<std::uint64_t>(size.QuadPart) > maxBytes) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file.Get(), &info)) {
+    return ReadFailure(::GetLastError());
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return Refusal("a symbolic link");
+  }
+  const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  if (size > maxBytes) {
     return Refusal(TooLarge(maxBytes));
   }
   WholeFileRead result{Status::Read, {}, 0, {}};
+  result.contents.reserve(static_cast<std::size_t>(size));
   char buffer[65536];
   for (;;) {
     // One byte past the limit is asked for, so that a file growing while it is read is noticed.
-    const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, maxBytes + 1 - result.contents.size()));
+    const DWORD wanted = static_cast<DWORD>(std::min(sizeof buffer, maxBytes + 1 - result.contents.size()));
     DWORD count = 0;
     if (!::ReadFile(file.Get(), buffer, wanted, &count, nullptr)) {
       return ReadFailure(::GetLastError());
@@ -96,49 +143,39 @@ WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBy
 WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-      return WriteFailure(ERROR_ACCESS_DENIED);
-    }
-    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) {
-      return {false, win_error::kInvalidData, "not a regular file"};
+    // A link at the name is replaced itself, as on Linux; a folder never is.
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!link && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      return WriteFailure(ERROR_ACCESS_DENIED);  // what the system answers for writing a folder
     }
     // A file its owner made read-only stays as it is, as an in-place write would have to.
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    if (!link && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
       return WriteFailure(ERROR_ACCESS_DENIED);
     }
   } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND) {
     return WriteFailure(error);
   }
 
-  std::filesystem::path temp;
-  FileHandle file;
-  for (int attempt = 0; attempt < 100 && !file.Valid(); ++attempt) {
-    temp = PathFromUtf8(Utf8FromPath(path) + std::string{kReplacementSuffix} + RandomNamePart());
-    file =
-        FileHandle{::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (!file.Valid() && ::GetLastError() != ERROR_FILE_EXISTS) {
-      return WriteFailure(::GetLastError());
-    }
+  std::filesystem::path tempPath;
+  Handle temp{CreateBeside(path, tempPath)};
+  if (!temp.Valid()) {
+    return WriteFailure(::GetLastError());
   }
-  if (!file.Valid()) {
-    return WriteFailure(ERROR_FILE_EXISTS);
-  }
-  DWORD error = WriteAll(file.Get(), bytes);
+  DWORD error = ERROR_SUCCESS;
   // Flushed before the move so that a machine crash leaves the old or the new file, never an
   // empty one.
-  if (error == ERROR_SUCCESS && !::FlushFileBuffers(file.Get())) {
+  if (!WriteAll(temp.Get(), bytes) || !::FlushFileBuffers(temp.Get())) {
     error = ::GetLastError();
   }
-  if (!file.Close() && error == ERROR_SUCCESS) {
+  if (!temp.Close() && error == ERROR_SUCCESS) {
     error = ::GetLastError();
   }
-  // A link at the name is replaced itself, never written through.
   if (error == ERROR_SUCCESS &&
-      !::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      !::MoveFileExW(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = ::GetLastError();
   }
   if (error != ERROR_SUCCESS) {
-    ::DeleteFileW(temp.c_str());
+    ::DeleteFileW(tempPath.c_str());
     return WriteFailure(error);
   }
   return {true, 0, {}};

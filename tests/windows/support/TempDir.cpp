@@ -40,9 +40,4 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Only for linking the portable tests: the cases that plant links are left out on Windows.
-void LinkEveryReservedName(const std::filesystem::path&, std::string_view, const std::filesystem::path&) {
-  throw std::logic_error("links are not planted on Windows");
-}
-
 }  // namespace vellumor::test
