@@ -15,17 +15,32 @@ target_compile_definitions(vellumor_common_cfg INTERFACE _WIN32_WINNT=0x0601 WIN
 # thread-safe functions.
 target_compile_definitions(vellumor_common_cfg INTERFACE _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
 
+# qpdf reads every PDF back before it replaces the user's file. Debian has no MinGW-w64 build of
+# it: scripts/build-windows-libraries.sh builds it (static, with libjpeg-turbo) into this prefix.
+set(VELLUMOR_WINDOWS_LIBRARIES "${CMAKE_BINARY_DIR}/libraries" CACHE PATH
+    "Prefix of the libraries scripts/build-windows-libraries.sh built for this architecture")
+foreach(library qpdf jpeg)
+  if(NOT EXISTS ${VELLUMOR_WINDOWS_LIBRARIES}/lib/lib${library}.a)
+    message(FATAL_ERROR "${VELLUMOR_WINDOWS_LIBRARIES}/lib/lib${library}.a is missing: "
+                        "run scripts/build-windows-libraries.sh <arch> ${VELLUMOR_WINDOWS_LIBRARIES}")
+  endif()
+endforeach()
+find_library(VELLUMOR_MINGW_ZLIB NAMES libz.a REQUIRED)
+add_library(vellumor_qpdf INTERFACE)
+target_include_directories(vellumor_qpdf SYSTEM INTERFACE ${VELLUMOR_WINDOWS_LIBRARIES}/include)
+# qpdf's native crypto draws its random numbers from the system's provider (advapi32).
+target_link_libraries(vellumor_qpdf INTERFACE ${VELLUMOR_WINDOWS_LIBRARIES}/lib/libqpdf.a
+                                              ${VELLUMOR_WINDOWS_LIBRARIES}/lib/libjpeg.a ${VELLUMOR_MINGW_ZLIB} advapi32)
+target_compile_definitions(vellumor_qpdf INTERFACE POINTERHOLDER_TRANSITION=4)
+
+include(cmake/WindowsGhostscript.cmake)
 add_subdirectory(src/platform)
 add_subdirectory(src/registry)
 add_subdirectory(src/settings)
-
-# The conversion pipeline's pieces that already build for Windows; the rest follows once its
-# operating-system calls sit behind the platform seams.
-add_library(vellumor_convert_parts STATIC
-  src/convert/DateTokens.cpp src/convert/EngineArguments.cpp src/convert/FileNames.cpp src/convert/MarksFile.cpp)
-target_link_libraries(vellumor_convert_parts PUBLIC vellumor_settings)
-
-include(cmake/WindowsGhostscript.cmake)
+add_subdirectory(src/convert)
+add_subdirectory(src/printer)
+add_subdirectory(src/agent)
+add_subdirectory(src/app)
 add_subdirectory(src/updater/win32)
 
 if(VELLUMOR_TESTS)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs with MinGW-w64 into build-windows-<arch> (x86_64 by default,
 # or i686): the platform, registry and settings layers, Updater.dll, the import library of
-# Ghostscript's DLL, the stand-in DLL and the Windows test programs. No Qt. The programs link the
+# Ghostscript's DLL, the stand-in DLL and the Windows test programs, after the libraries Debian
+# has no MinGW-w64 build of (scripts/build-windows-libraries.sh, built once per build folder). No Qt. The programs link the
 # C++ runtime statically, so they need no MinGW DLL beside them.
 set -euo pipefail
 
@@ -18,7 +19,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh" --windows
 
 build="$root/build-windows-$arch"
+"$root/scripts/build-windows-libraries.sh" "$arch" "$build/libraries"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$arch-w64-mingw32.cmake"
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$arch-w64-mingw32.cmake" \
+  -DVELLUMOR_WINDOWS_LIBRARIES="$build/libraries"
 cmake --build "$build" -j2
 echo "Windows ($arch) programs in $build/bin"

@@ -16,12 +16,14 @@ packages=(
   dpkg-dev librsvg2-bin lintian desktop-file-utils appstream man-db xdg-utils
 )
 
-# With --windows: the MinGW-w64 cross compilers (POSIX thread model), Wine's 64-bit loader to run
-# the x86_64 test programs, and GoogleTest's source to build it with the cross compiler.
+# With --windows: the MinGW-w64 cross compilers (POSIX thread model) with LLD and LLVM's
+# dlltool, which together write the delay-load import directory, zlib for MinGW-w64 and dpkg-source to unpack the sources of the
+# libraries built for Windows, Wine's 64-bit loader to run the x86_64 test programs, and
+# GoogleTest's source to build it with the cross compiler.
 if [ "${1:-}" = "--windows" ]; then
   packages=(
     cmake ninja-build
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix lld llvm-14 libz-mingw-w64-dev dpkg-dev
     wine64
     googletest libgs-dev qpdf
   )

@@ -136,7 +136,7 @@ fi
 say "checking the installed files and the queue"
 [ "$(stat -c '%U:%G %a' /usr/lib/cups/backend/vellumor)" = "root:root 700" ] || fail "backend owner or mode"
 [ "$(readlink /usr/bin/vellumor)" = ../lib/vellumor/vellumor ] || fail "/usr/bin/vellumor is no link to the program"
-for file in vellumor libvellumor-ui.so libvellumor-updater.so printer-queue; do
+for file in vellumor libvellumor-core.so libvellumor-ui.so libvellumor-updater.so printer-queue; do
   [ -f "/usr/lib/vellumor/$file" ] || fail "/usr/lib/vellumor/$file is missing"
 done
 dpkg-query -W -f='${Conffiles}' vellumor | grep -q '^ /etc/vellumor/backend.conf ' ||

@@ -1,6 +1,6 @@
 # Shared part of the MinGW-w64 toolchain files: Debian's cross compilers with the POSIX thread
-# model (std::thread and std::mutex need it with GCC 12) and a static C++ runtime, so that the
-# programs and libraries need no MinGW DLL beside them.
+# model (std::thread and std::mutex need it with GCC 12), LLD as the linker, and a static C++
+# runtime, so that the programs and libraries need no MinGW DLL beside them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_VERSION 10.0)
 
@@ -17,7 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(vellumor_static_runtime "-static -static-libgcc -static-libstdc++")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "${vellumor_static_runtime}")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "${vellumor_static_runtime}")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "${vellumor_static_runtime}")
+# Linked by LLD (link-with-lld.sh says why), with the static runtime.
+set(vellumor_link_flags "-static -static-libgcc -static-libstdc++ -wrapper ${CMAKE_CURRENT_LIST_DIR}/link-with-lld.sh")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${vellumor_link_flags}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${vellumor_link_flags}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${vellumor_link_flags}")

@@ -1,6 +1,6 @@
 #pragma once
-// The windows, kept in a module of their own (libvellumor-ui.so beside the program) that is
-// loaded only when a display can be reached: an unattended conversion never loads Qt.
+// The windows, kept in a module of their own beside the program that is loaded only when a
+// display can be reached: an unattended conversion never loads Qt.
 
 #include <memory>
 #include <string>
@@ -33,7 +33,6 @@ extern "C" {
 using CreateFrontEndFunction = FrontEnd* (*)(int argc, char** argv);
 }
 inline constexpr const char* kFrontEndSymbol = "vellumor_create_front_end";
-inline constexpr const char* kFrontEndModule = "libvellumor-ui.so";
 
 // Loads the module from the program's own folder (never through the library search path) and
 // creates the front end; nothing, with the reason in `error`, when that fails.

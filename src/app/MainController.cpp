@@ -5,7 +5,9 @@
 #include "convert/JobIntake.h"
 #include "convert/OutputNaming.h"
 #include "convert/SetupCommands.h"
+#include "platform/PathText.h"
 #include "printer/ProductPrinter.h"
+#include "settings/Choices.h"
 #include "settings/QualityProfile.h"
 #include "settings/RegistryStore.h"
 
@@ -38,7 +40,7 @@ std::vector<printer::FileArgument> FileArguments(const ArgumentTable& arguments,
 MainController::MainController(const convert::Services& services, ArgumentTable arguments,
                                std::filesystem::path homeFolder)
     : services_{services}, arguments_{std::move(arguments)}, homeFolder_{std::move(homeFolder)} {
-  state_.settings = settings::DefaultSettings(homeFolder_.string());
+  state_.settings = settings::DefaultSettings(platform::Utf8FromPath(homeFolder_));
 }
 
 std::optional<int> MainController::ProcessCommandLine() {
@@ -89,7 +91,7 @@ StartOutcome MainController::Initialise(int input) {
     }
   }
 
-  if (state_.NoJobData || state_.settings.SaveAs.find("(automatic)") == std::string::npos) {
+  if (state_.NoJobData || !settings::ConvertsAtOnce(state_.settings.SaveAs)) {
     return {StartMode::WaitForUser, state_.NoJobData ? kExitNothingToDo : kExitNotWritten, std::nullopt, 0};
   }
   state_.KeepMainWindowOpen = false;
@@ -114,7 +116,7 @@ void MainController::RemoveTemporaryFiles() {
   convert::RemoveTemporaryFiles(state_);
 }
 
-int MainController::PrintFiles(int firstFileIndex, printer::PrinterSystem& printers, printer::PrintFilesPacing pacing) {
+int MainController::PrintFiles(int firstFileIndex, platform::Spooler& printers, printer::PrintFilesPacing pacing) {
   printer::PrintFilesMode mode{printers, services_.ui, std::move(pacing)};
   const printer::PrintFilesReport report =
       mode.Run(FileArguments(arguments_, firstFileIndex), arguments_.entriesDropped);

@@ -12,8 +12,8 @@
 #include "convert/Conversion.h"
 #include "convert/MainWindowState.h"
 #include "convert/Services.h"
+#include "platform/Spooler.h"
 #include "printer/PrintFilesMode.h"
-#include "printer/PrinterSystem.h"
 
 namespace vellumor::app {
 
@@ -53,7 +53,7 @@ class MainController final {
   // Print-files mode, after Initialise found file arguments from `firstFileIndex` on: prints
   // them through the product's printer. The exit status: kExitSuccess when every file was
   // handed to the printer, kExitNotWritten when one was not (each such file is reported).
-  int PrintFiles(int firstFileIndex, printer::PrinterSystem& printers, printer::PrintFilesPacing pacing);
+  int PrintFiles(int firstFileIndex, platform::Spooler& printers, printer::PrintFilesPacing pacing);
 
   convert::MainWindowState& State() { return state_; }
   const ArgumentTable& Arguments() const { return arguments_; }

@@ -1,7 +1,6 @@
 #include "app/UpdaterLibrary.h"
 
-#include <dlfcn.h>
-
+#include "platform/ProgramModules.h"
 #include "updater/Update.h"
 
 // The two page addresses are configuration of the build (VELLUMOR_PRODUCT_PAGE_URL and
@@ -22,27 +21,18 @@ UpdateArguments DefaultUpdateArguments() {
   return arguments;
 }
 
-UpdaterLibrary::~UpdaterLibrary() {
-  update_ = nullptr;
-  if (module_ != nullptr) {
-    dlclose(module_);
-    module_ = nullptr;
-  }
-}
-
 void UpdaterLibrary::Load(const std::filesystem::path& folder, platform::UserInteraction& ui) {
   if (module_ != nullptr) {
     return;
   }
   // An absolute path: a library of that name elsewhere on the search path is never picked up.
-  std::error_code error;
-  const std::filesystem::path library = std::filesystem::absolute(folder / kUpdaterModule, error);
-  module_ = error ? nullptr : dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string error;
+  module_ = platform::LoadedModule::Load(folder / platform::ModuleFileName(platform::ProgramModule::Updater), error);
   if (module_ == nullptr) {
     ui.ShowMessage(kUpdaterLoadFailedMessage, platform::MessageStyle::System);
     return;
   }
-  update_ = dlsym(module_, "Update");
+  update_ = module_->Symbol("Update");
 }
 
 int UpdaterLibrary::CallUpdate(const UpdateArguments& arguments) const {

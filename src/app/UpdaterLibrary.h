@@ -3,13 +3,14 @@
 // is constructed, its one export `Update` called once when the window is shown to the user.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
+#include "platform/LoadedModule.h"
 #include "platform/UserInteraction.h"
 
 namespace vellumor::app {
 
-inline constexpr const char* kUpdaterModule = "libvellumor-updater.so";
 inline constexpr const char* kUpdaterLoadFailedMessage = "Unable to open DLL Updater.dll";
 
 // The eight arguments the program passes (the web addresses are build-time configuration).
@@ -28,12 +29,11 @@ UpdateArguments DefaultUpdateArguments();
 class UpdaterLibrary final {
  public:
   UpdaterLibrary() = default;
-  ~UpdaterLibrary();
   UpdaterLibrary(const UpdaterLibrary&) = delete;
   UpdaterLibrary& operator=(const UpdaterLibrary&) = delete;
 
-  // Loads `folder`/libvellumor-updater.so (never through the library search path). When it does
-  // not load, shows kUpdaterLoadFailedMessage (OK only) and stays unloaded; a library without
+  // Loads the updater library from `folder` (never through the library search path). When it
+  // does not load, shows kUpdaterLoadFailedMessage (OK only) and stays unloaded; a library without
   // `Update` is loaded but not callable, silently.
   void Load(const std::filesystem::path& folder, platform::UserInteraction& ui);
 
@@ -44,7 +44,7 @@ class UpdaterLibrary final {
   int CallUpdate(const UpdateArguments& arguments) const;
 
  private:
-  void* module_{nullptr};
+  std::unique_ptr<platform::LoadedModule> module_;
   void* update_{nullptr};
 };
 

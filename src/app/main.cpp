@@ -2,8 +2,6 @@
 // with file arguments it prints those files through the Vellumor printer; with --agent it waits in
 // a graphical session and starts itself there for each printed job.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -20,11 +18,13 @@
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/Environment.h"
+#include "platform/InputCopy.h"
+#include "platform/PathText.h"
 #include "platform/Registry.h"
 #include "platform/RunJournal.h"
 #include "platform/Shell.h"
+#include "platform/Spooler.h"
 #include "platform/TempFolder.h"
-#include "printer/PrinterSystem.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int FinishUnattended(const app::StartOutcome& outcome, app::MainController& cont
   switch (outcome.mode) {
     case app::StartMode::Finished:
       if (outcome.conversion && outcome.conversion->result == convert::ConversionResult::Written) {
-        std::printf("%s\n", outcome.conversion->pdf.c_str());
+        std::printf("%s\n", platform::Utf8FromPath(outcome.conversion->pdf).c_str());
       }
       return outcome.exitCode;
     case app::StartMode::PrintFiles:  // finished before the windows would run
@@ -130,14 +130,14 @@ int main(int argc, char** argv) {
 
   app::MainController controller{services, app::SplitCommandLine(app::CommandLineFromArguments(argc, argv)),
                                  platform::HomeFolder()};
-  const app::StartOutcome outcome = controller.Initialise(STDIN_FILENO);
+  const app::StartOutcome outcome = controller.Initialise(platform::kStandardInput);
   if (outcome.mode == app::StartMode::PrintFiles) {
     // Queuing files creates nothing to clean up: the signals end it as they always would.
     if (cancellation) {
       cancellation->StopWatching();
     }
     // The main window is never shown in this mode; the windows only serve its messages.
-    const std::unique_ptr<printer::PrinterSystem> printers = printer::MakeCupsPrinterSystem();
+    const std::unique_ptr<platform::Spooler> printers = platform::MakeSystemSpooler();
     const int status = controller.PrintFiles(outcome.firstFileIndex, *printers, printer::RealTimePacing());
     controller.RemoveTemporaryFiles();
     return status;

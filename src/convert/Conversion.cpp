@@ -16,7 +16,7 @@ ConversionOutcome RunConversion(MainWindowState& state, const Services& services
   int code = 0;
   std::unique_ptr<EngineInstance> engine = services.engine.NewInstance(code);
   if (!engine) {
-    ui.ShowMessage(kEngineInitMessage, platform::MessageStyle::System);
+    ReportEngineUnavailable(ui, services.engine);
     return {ConversionResult::EngineUnavailable, {}};
   }
   std::vector<std::string> arguments = BuildEngineArguments(s);
@@ -54,6 +54,13 @@ void ReportConversionFailure(platform::UserInteraction& ui, std::string_view det
     text += detail;
   }
   ui.ShowMessage(text, platform::MessageStyle::Application);
+}
+
+void ReportEngineUnavailable(platform::UserInteraction& ui, const Engine& engine) {
+  ui.ShowMessage(kEngineInitMessage, platform::MessageStyle::System);
+  if (const std::string reason = engine.Unavailable(); !reason.empty()) {
+    ReportConversionFailure(ui, reason);
+  }
 }
 
 ConversionOutcome CreatePdf(MainWindowState& state, const Services& services) {

@@ -33,6 +33,8 @@ ConversionOutcome RunConversion(MainWindowState& state, const Services& services
 
 // Tells the user that no PDF was written: the fixed text, then what went wrong.
 void ReportConversionFailure(platform::UserInteraction& ui, std::string_view detail);
+// Tells the user that no engine instance could be made, and why when the engine knows.
+void ReportEngineUnavailable(platform::UserInteraction& ui, const Engine& engine);
 
 // Texts the user sees.
 inline constexpr std::string_view kNoJobFileMessage = "Error!, no temp postscript file";

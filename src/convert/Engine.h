@@ -47,6 +47,9 @@ class Engine {
   virtual ~Engine() = default;
   // A new instance, or nothing with the (negative) code in `code`.
   virtual std::unique_ptr<EngineInstance> NewInstance(int& code) = 0;
+  // After NewInstance failed: why the engine cannot run at all (its library is missing), in
+  // words for the user; "" when only the instance could not be made.
+  virtual std::string Unavailable() const { return ""; }
 };
 
 // Ghostscript, linked into this program.

@@ -1,4 +1,5 @@
 #include "convert/EngineArguments.h"
+#include "settings/Choices.h"
 
 #include <array>
 #include <charconv>
@@ -24,16 +25,26 @@ std::string FormatOneDecimal(double value) {
 
 // Downsampling is switched on for every choice but "No downsampling".
 std::string DownsampleSwitch(std::string_view kind, std::string_view choice) {
-  const bool on = choice.substr(0, 3) != "No ";
-  return "-dDownsample" + std::string{kind} + "Images=" + (on ? "true" : "false");
+  return "-dDownsample" + std::string{kind} + "Images=" + (settings::DownsamplingSwitchedOn(choice) ? "true" : "false");
 }
 
 // The type argument, or "" for "No downsampling" and unknown texts.
 std::string DownsampleType(std::string_view kind, std::string_view choice) {
-  if (choice == "Average" || choice == "Subsample" || choice == "Bicubic") {
-    return "-d" + std::string{kind} + "ImageDownsampleType=/" + std::string{choice};
+  std::string_view type;
+  switch (settings::DownsamplingOf(choice)) {
+    case settings::Downsampling::None:
+      return {};
+    case settings::Downsampling::Average:
+      type = "/Average";
+      break;
+    case settings::Downsampling::Bicubic:
+      type = "/Bicubic";
+      break;
+    case settings::Downsampling::Subsample:
+      type = "/Subsample";
+      break;
   }
-  return {};
+  return "-d" + std::string{kind} + "ImageDownsampleType=" + std::string{type};
 }
 
 void AppendImageGroup(std::vector<std::string>& arguments, std::string_view kind, std::int32_t fromPpi,
@@ -64,13 +75,19 @@ void AppendCustomImageArguments(const settings::Settings& settings, std::vector<
   if (settings.ColorConvert != 0) {
     arguments.emplace_back("-dConvertCMYKImagesToRGB=true");
   }
-  if (settings.Compression == "CCITT Fax encoded") {
-    arguments.emplace_back("-dMonoImageFilter=/CCITTFaxEncode");
-  } else if (settings.Compression == "Flate encode") {
-    arguments.emplace_back("-dMonoImageFilter=/FlateEncode");
-  } else if (settings.Compression == "Run length encode") {
-    // The filter's full name: Ghostscript refuses the short "/RunLength" and writes nothing.
-    arguments.emplace_back("-dMonoImageFilter=/RunLengthEncode");
+  if (const std::optional<settings::MonoCompression> compression = settings::MonoCompressionOf(settings.Compression)) {
+    switch (*compression) {
+      case settings::MonoCompression::CcittFax:
+        arguments.emplace_back("-dMonoImageFilter=/CCITTFaxEncode");
+        break;
+      case settings::MonoCompression::Flate:
+        arguments.emplace_back("-dMonoImageFilter=/FlateEncode");
+        break;
+      case settings::MonoCompression::RunLength:
+        // The filter's full name: Ghostscript refuses the short "/RunLength" and writes nothing.
+        arguments.emplace_back("-dMonoImageFilter=/RunLengthEncode");
+        break;
+    }
   }
 }
 
@@ -147,19 +164,31 @@ std::int32_t PermissionMask(const settings::Settings& settings) {
   constexpr std::int32_t kHighQualityPrint = 2048;
 
   std::int32_t mask = kNothingAllowed;
-  if (settings.SecPermPrinting == "Low resolution") {
-    mask += kPrint;
-  } else if (settings.SecPermPrinting == "High resolution") {
-    mask += kPrint + kHighQualityPrint;
+  switch (settings::PrintingPermissionOf(settings.SecPermPrinting)) {
+    case settings::PrintingPermission::None:
+      break;
+    case settings::PrintingPermission::LowResolution:
+      mask += kPrint;
+      break;
+    case settings::PrintingPermission::HighResolution:
+      mask += kPrint + kHighQualityPrint;
+      break;
   }
-  if (settings.SecPermChanges == "Creating, inserting, deleting, rotating pages") {
-    mask += kAssemble;
-  } else if (settings.SecPermChanges == "Filling in form fields and signing") {
-    mask += kFillForms;
-  } else if (settings.SecPermChanges == "Commenting, filling in form fields and signing") {
-    mask += kAnnotate + kFillForms;
-  } else if (settings.SecPermChanges == "All except extract pages") {
-    mask += kModify + kAnnotate + kFillForms + kAssemble;
+  switch (settings::ChangesPermissionOf(settings.SecPermChanges)) {
+    case settings::ChangesPermission::None:
+      break;
+    case settings::ChangesPermission::PageAssembly:
+      mask += kAssemble;
+      break;
+    case settings::ChangesPermission::FormFilling:
+      mask += kFillForms;
+      break;
+    case settings::ChangesPermission::Commenting:
+      mask += kAnnotate + kFillForms;
+      break;
+    case settings::ChangesPermission::AllExceptPageExtraction:
+      mask += kModify + kAnnotate + kFillForms + kAssemble;
+      break;
   }
   if (settings.SecPermCopy != 0) {
     mask += kCopy;

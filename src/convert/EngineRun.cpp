@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "convert/Progress.h"
+#include "platform/PathText.h"
 
 namespace vellumor::convert {
 namespace {
@@ -138,12 +139,12 @@ class ConversionListener final : public EngineListener {
 
 std::vector<std::string> EngineRunArguments(const EngineJob& job) {
   std::vector<std::string> arguments = job.switches;
-  arguments.push_back("-sOutputFile=" + EscapePercent(job.output.string()));
+  arguments.push_back("-sOutputFile=" + EscapePercent(platform::Utf8FromPath(job.output)));
   if (job.appendSource) {
     if (!job.appendPassword.empty()) {
       arguments.push_back("-sPDFPassword=" + job.appendPassword);
     }
-    arguments.push_back(job.appendSource->string());
+    arguments.push_back(platform::Utf8FromPath(*job.appendSource));
   }
   arguments.emplace_back("-c");
   arguments.push_back(PageCountProbe("before"));

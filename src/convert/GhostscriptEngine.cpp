@@ -2,6 +2,7 @@
 #include <ghostscript/ierrors.h>
 
 #include "convert/Engine.h"
+#include "platform/EngineLibrary.h"
 
 namespace vellumor::convert {
 namespace {
@@ -79,6 +80,12 @@ class GhostscriptInstance final : public EngineInstance {
 class Ghostscript final : public Engine {
  public:
   std::unique_ptr<EngineInstance> NewInstance(int& code) override {
+    // The library is bound before the first call; where it is found at run time (Windows), a
+    // missing one is told rather than ending the program.
+    if (!platform::PrepareEngineLibrary(unavailable_)) {
+      code = kEngineFatal;
+      return nullptr;
+    }
     auto handle = std::make_unique<CallerHandle>();
     void* instance = nullptr;
     code = gsapi_new_instance(&instance, handle.get());
@@ -90,6 +97,11 @@ class Ghostscript final : public Engine {
     }
     return std::make_unique<GhostscriptInstance>(instance, std::move(handle));
   }
+
+  std::string Unavailable() const override { return unavailable_; }
+
+ private:
+  std::string unavailable_;
 };
 
 }  // namespace

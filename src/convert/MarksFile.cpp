@@ -178,7 +178,8 @@ std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& 
   // Created new and readable by the user alone (the document's title and keywords are the
   // user's); a cut-off marks file would be broken PostScript and could fail the whole
   // conversion, so converting without one is the better outcome.
-  std::filesystem::path path{reservation->string() + ".mark.txt"};
+  std::filesystem::path path{*reservation};
+  path += ".mark.txt";
   if (!platform::TempFolder::WriteNewFile(path, MarksFileText(settings, producer))) {
     std::error_code ignored;
     std::filesystem::remove(*reservation, ignored);

@@ -9,13 +9,11 @@
 #include "convert/SetupCommands.h"
 #include "platform/Environment.h"
 #include "platform/FileIdentity.h"
+#include "platform/PathText.h"
+#include "settings/Choices.h"
 
 namespace vellumor::convert {
 namespace {
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
   if (from.empty()) {
@@ -55,23 +53,26 @@ void AvoidFilesBeingPrinted(MainWindowState& state, OutputPath& output) {
                        state.FilesBeingPrinted.end()) {
     return;
   }
-  const std::string stem = output.path.stem().string();
-  const std::string extension = output.path.extension().string();
+  const std::string stem = platform::Utf8FromPath(output.path.stem());
+  const std::string extension = platform::Utf8FromPath(output.path.extension());
   for (int number = 2; number <= kMaxNameNumber; ++number) {
     const std::filesystem::path candidate =
-        output.path.parent_path() / (stem + " (" + std::to_string(number) + ")" + extension);
+        output.path.parent_path() / platform::PathFromUtf8(stem + " (" + std::to_string(number) + ")" + extension);
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error))) {
-      const std::string notice = "vellumor: " + output.path.string() +
-                                 " is the file being printed; the PDF is saved as " + candidate.string() + " instead\n";
+      const std::string notice = "vellumor: " + platform::Utf8FromPath(output.path) +
+                                 " is the file being printed; the PDF is saved as " +
+                                 platform::Utf8FromPath(candidate) + " instead\n";
       std::fputs(notice.c_str(), stderr);
       output.path = candidate;
-      state.OutputFileName = candidate.filename().string();
+      state.OutputFileName = platform::Utf8FromPath(candidate.filename());
       return;
     }
   }
-  output =
-      OutputPath{{}, false, output.path.string() + " is the file being printed, and no free name was found beside it."};
+  output = OutputPath{
+      {},
+      false,
+      platform::Utf8FromPath(output.path) + " is the file being printed, and no free name was found beside it."};
 }
 
 }  // namespace
@@ -125,7 +126,7 @@ void ReapplyNamingRulesAfter(MainWindowState& state, const platform::Clock& cloc
 
 void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platform::UserInteraction& ui) {
   state.settings.SaveAs = std::string{newSaveAs};
-  if (!StartsWith(newSaveAs, "U")) {
+  if (settings::SaveTargetOf(newSaveAs) != settings::SaveTarget::Folder) {
     return;
   }
   const std::optional<std::string> folder =
@@ -143,19 +144,21 @@ namespace {
 std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Services& services) {
   state.OutputFileName = SoundFileName(state.OutputFileName);
   const settings::Settings& s = state.settings;
-  if (StartsWith(s.SaveAs, "U") && !s.SaveToPath.empty()) {
-    return OutputPath{std::filesystem::path{s.SaveToPath} / state.OutputFileName, false, {}};
+  const settings::SaveTarget target = settings::SaveTargetOf(s.SaveAs);
+  if (target == settings::SaveTarget::Folder && !s.SaveToPath.empty()) {
+    return OutputPath{platform::PathFromUtf8(s.SaveToPath) / platform::PathFromUtf8(state.OutputFileName), false, {}};
   }
-  if (StartsWith(s.SaveAs, "S") && !s.SaveToPath.empty()) {
+  if (target == settings::SaveTarget::Desktop && !s.SaveToPath.empty()) {
     // A desktop folder written for a service account names the user who is logged on instead.
-    std::string desktop = services.desktopFolder.string();
-    ReplaceAll(desktop, "LocalService", services.logonName);
+    std::string desktopText = platform::Utf8FromPath(services.desktopFolder);
+    ReplaceAll(desktopText, "LocalService", services.logonName);
+    const std::filesystem::path desktop = platform::PathFromUtf8(desktopText);
     // Without its desktop folder the PDF would land in the home folder, where an automatic save
     // replaces the user's files; the folder is made, or the conversion fails.
     if (std::string problem; !platform::CreateDesktopFolder(desktop, problem)) {
       return OutputPath{{}, false, problem};
     }
-    return OutputPath{std::filesystem::path{desktop} / state.OutputFileName, false, {}};
+    return OutputPath{desktop / platform::PathFromUtf8(state.OutputFileName), false, {}};
   }
   platform::FileDialogRequest request;
   request.title = "Select a PDF filename to save to";
@@ -167,8 +170,8 @@ std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Service
   if (!chosen || chosen->empty()) {
     return std::nullopt;
   }
-  std::filesystem::path path{*chosen};
-  state.OutputFileName = path.filename().string();
+  const std::filesystem::path path = platform::PathFromUtf8(*chosen);
+  state.OutputFileName = platform::Utf8FromPath(path.filename());
   return OutputPath{path, true, {}};
 }
 

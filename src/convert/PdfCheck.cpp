@@ -6,6 +6,8 @@
 
 #include <exception>
 
+#include "platform/PathText.h"
+
 namespace vellumor::convert {
 
 PdfReport CheckPdf(const std::filesystem::path& pdf, const std::string& password, bool strict) {
@@ -14,7 +16,8 @@ PdfReport CheckPdf(const std::filesystem::path& pdf, const std::string& password
     QPDF document;
     document.setSuppressWarnings(true);
     document.setAttemptRecovery(!strict);
-    document.processFile(pdf.c_str(), password.empty() ? nullptr : password.c_str());
+    // qpdf takes file names as UTF-8 on every system.
+    document.processFile(platform::Utf8FromPath(pdf).c_str(), password.empty() ? nullptr : password.c_str());
     report.opened = true;
     // Walking the page tree reads every page object; a file cut short has already failed
     // above, as its cross-reference table and trailer come last.

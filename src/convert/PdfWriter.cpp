@@ -153,7 +153,7 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
       int code = 0;
       engine = services_.engine.NewInstance(code);
       if (!engine) {
-        ui.ShowMessage(kEngineInitMessage, platform::MessageStyle::System);
+        ReportEngineUnavailable(ui, services_.engine);
         return ConversionResult::EngineUnavailable;
       }
     }

@@ -1,6 +1,7 @@
 #include "convert/SetupCommands.h"
 
 #include "convert/OutputNaming.h"
+#include "platform/PathText.h"
 
 namespace vellumor::convert {
 
@@ -19,7 +20,7 @@ bool LoadSetupFile(MainWindowState& state, const std::filesystem::path& path, pl
   const settings::SetupFileRead read = settings::ReadSetupFile(path, state.settings, link);
   if (!read.read) {
     if (!read.refused.empty()) {
-      ui.ShowMessage("Settings not loaded from " + path.string() + ": " + read.refused,
+      ui.ShowMessage("Settings not loaded from " + platform::Utf8FromPath(path) + ": " + read.refused,
                      platform::MessageStyle::Application);
     }
     return false;

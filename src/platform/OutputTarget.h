@@ -56,7 +56,7 @@ class OutputTarget final {
   unsigned owner_{0};
   unsigned group_{0};
   std::string error_;
-  std::filesystem::path path_;
+  std::filesystem::path path_;  // the name looked at
   // The held file's identity and last change, as Unchanged() compares them.
   struct Version {
     unsigned long long device{0};
@@ -67,6 +67,9 @@ class OutputTarget final {
     bool operator==(const Version&) const = default;
   };
   Version version_;
+#ifdef _WIN32
+  static std::optional<Version> VersionOf(void* file);
+#endif
 };
 
 }  // namespace vellumor::platform

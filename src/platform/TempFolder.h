@@ -50,6 +50,9 @@ class TempFolder final {
  private:
   TempFolder(std::filesystem::path folder, int lock) : folder_{std::move(folder)}, lock_{lock} {}
   void RemoveIfOwned() noexcept;
+  // Removes a folder made for this run alone, with everything in it, and ends the run's hold on
+  // it (the system's handle of the folder, kept in an int as the seams keep descriptors).
+  static void RemoveHeldFolder(const std::filesystem::path& folder, int hold) noexcept;
 
   std::filesystem::path folder_;
   // Made for this run alone: the folder, open and locked for as long as the run lives; else -1.

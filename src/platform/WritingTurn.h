@@ -16,7 +16,7 @@ class WritingTurn final {
   enum class Outcome {
     Taken,
     Cancelled,    // a cancellation arrived while another job had the turn
-    Unavailable,  // no lock file could be made (the job goes on without)
+    Unavailable,  // no lock file could be made, or the system needs none (the job goes on without)
   };
 
   // Waits while another job of this user has the turn at writing `target` (looked at by its

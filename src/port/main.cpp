@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/FileIdentity.h"
+#include "platform/Spooler.h"
 #include "port/JobRun.h"
 #include "port/JobUser.h"
 #include "port/ProgramChoice.h"
@@ -53,7 +54,7 @@ std::filesystem::path OwnPath(const char* fallback) {
 int main(int argc, char** argv) {
   if (argc == 1) {
     // One file is written per job, so the device is of the "file" class.
-    std::printf("file %s \"%s\" \"%s (PDF files)\"\n", std::string{printer::ProductPortName}.c_str(),
+    std::printf("file %s \"%s\" \"%s (PDF files)\"\n", std::string{platform::ProductPrinterPort()}.c_str(),
                 std::string{printer::ProductPrinterName}.c_str(), std::string{printer::ProductPrinterName}.c_str());
     return CUPS_BACKEND_OK;
   }

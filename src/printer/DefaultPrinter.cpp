@@ -4,27 +4,27 @@
 
 namespace vellumor::printer {
 
-std::string GetDefaultPrinterName(PrinterSystem& printers) {
-  const DefaultDestination destination = printers.Default();
+std::string GetDefaultPrinterName(platform::Spooler& printers) {
+  const platform::DefaultDestination destination = printers.Default();
   switch (destination.state) {
-    case DefaultDestination::State::None:
+    case platform::DefaultDestination::State::None:
       return "";
-    case DefaultDestination::State::Unreadable:
+    case platform::DefaultDestination::State::Unreadable:
       return std::string{kPrinterNotSet};
-    case DefaultDestination::State::Found:
+    case platform::DefaultDestination::State::Found:
       break;
   }
   return destination.name;
 }
 
-std::string GetPrinterPortName(PrinterSystem& printers, std::string_view printer) {
+std::string GetPrinterPortName(platform::Spooler& printers, std::string_view printer) {
   if (printer.empty()) {
     return "";
   }
-  return printers.DeviceUri(printer).value_or("");
+  return printers.Port(printer).value_or("");
 }
 
-int SetDefaultPrinter(PrinterSystem& printers, std::string_view printer) {
+int SetDefaultPrinter(platform::Spooler& printers, std::string_view printer) {
   return printers.SetUserDefault(printer).Ok() ? 0 : 1;
 }
 

@@ -5,18 +5,18 @@
 #include <string>
 #include <string_view>
 
-#include "printer/PrinterSystem.h"
+#include "platform/Spooler.h"
 
 namespace vellumor::printer {
 
 // "" when there is no default printer, kPrinterNotSet when one is named but cannot be read,
 // otherwise the printer's full name (never shortened).
-std::string GetDefaultPrinterName(PrinterSystem& printers);
+std::string GetDefaultPrinterName(platform::Spooler& printers);
 
 // The printer's port (its device URI), "" when the printer cannot be queried.
-std::string GetPrinterPortName(PrinterSystem& printers, std::string_view printer);
+std::string GetPrinterPortName(platform::Spooler& printers, std::string_view printer);
 
 // Makes `printer` the user's default printer: 0 on success, 1 on any failure.
-int SetDefaultPrinter(PrinterSystem& printers, std::string_view printer);
+int SetDefaultPrinter(platform::Spooler& printers, std::string_view printer);
 
 }  // namespace vellumor::printer

@@ -1,11 +1,11 @@
 #include "printer/PrintFilesMode.h"
 
-#include <unistd.h>
-
+#include <fstream>
 #include <system_error>
 #include <thread>
 
 #include "platform/FileIdentity.h"
+#include "platform/PathText.h"
 #include "printer/DefaultPrinter.h"
 #include "printer/ProductPrinter.h"
 
@@ -20,14 +20,15 @@ bool IsRealPrinterName(const std::string& name) {
 }
 
 // Why `path` cannot be handed to the printer, or "" when it can. The print request sends the
-// file's contents, so it has to be a file this user can read.
-std::string Unprintable(const std::string& path) {
+// file's contents, so it has to be a file this user can open for reading (a regular file: opening
+// it has no effect and cannot wait).
+std::string Unprintable(const std::filesystem::path& path) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
   if (!std::filesystem::exists(status)) {
     return "the file does not exist";
   }
-  if (!std::filesystem::is_regular_file(status) || ::access(path.c_str(), R_OK) != 0) {
+  if (!std::filesystem::is_regular_file(status) || !std::ifstream{path, std::ios::binary}.is_open()) {
     return "it is not a file that can be read";
   }
   return "";
@@ -39,7 +40,7 @@ PrintFilesPacing RealTimePacing() {
   return PrintFilesPacing{[](std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }};
 }
 
-PrintFilesMode::PrintFilesMode(PrinterSystem& printers, platform::UserInteraction& ui, PrintFilesPacing pacing)
+PrintFilesMode::PrintFilesMode(platform::Spooler& printers, platform::UserInteraction& ui, PrintFilesPacing pacing)
     : printers_{printers}, ui_{ui}, pacing_{std::move(pacing)} {}
 
 PrintFilesReport PrintFilesMode::Run(const std::vector<FileArgument>& files, bool filesLeftOut) {
@@ -84,7 +85,8 @@ PrintFilesReport PrintFilesMode::Run(const std::vector<FileArgument>& files, boo
 std::string PrintFilesMode::SwitchToProductPrinter(const std::string& previousName, bool& switched) {
   switched = false;
   // A default on the product's port is the product's printer, whatever its name.
-  if (IsRealPrinterName(previousName) && GetPrinterPortName(printers_, previousName) == ProductPortName) {
+  if (IsRealPrinterName(previousName) &&
+      GetPrinterPortName(printers_, previousName) == platform::ProductPrinterPort()) {
     return previousName;
   }
   if (SetDefaultPrinter(printers_, ProductPrinterName) != 0) {
@@ -106,17 +108,18 @@ bool PrintFilesMode::PrintOne(const std::string& printer, const FileArgument& fi
     Report("A file name on the command line is too long and was not printed: \"" + file.path + "...\"");
     return false;
   }
-  if (const std::string reason = Unprintable(file.path); !reason.empty()) {
+  const std::filesystem::path path = platform::PathFromUtf8(file.path);
+  if (const std::string reason = Unprintable(path); !reason.empty()) {
     Report("Cannot print \"" + file.path + "\": " + reason + ".");
     return false;
   }
   // The job learns which file it prints, so that its PDF is never saved over it.
-  JobOptions options;
-  if (const std::optional<platform::FileIdentity> identity = platform::IdentityOf(file.path)) {
+  platform::JobOptions options;
+  if (const std::optional<platform::FileIdentity> identity = platform::IdentityOf(path)) {
     options.emplace_back(kPrintedFileJobOption, identity->Text());
   }
-  const PrinterResult result =
-      printers_.PrintFile(printer, file.path, std::filesystem::path{file.path}.filename().string(), options);
+  const platform::PrinterResult result =
+      printers_.PrintFile(printer, path, platform::Utf8FromPath(path.filename()), options);
   if (!result.Ok()) {
     Report("Cannot print \"" + file.path + "\": " + result.error);
     return false;
@@ -133,7 +136,7 @@ void PrintFilesMode::PutBack(const std::string& previousName) {
   }
   // There was no default printer, or one that named a printer that is gone: the product's
   // printer must not stay the default in its place.
-  if (const PrinterResult result = printers_.ClearUserDefault(); !result.Ok()) {
+  if (const platform::PrinterResult result = printers_.ClearUserDefault(); !result.Ok()) {
     Report("The printer \"" + std::string{ProductPrinterName} +
            "\" could not be removed as default printer: " + result.error);
   }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Spooler.h"
 #include "platform/UserInteraction.h"
-#include "printer/PrinterSystem.h"
 
 namespace vellumor::printer {
 
@@ -38,7 +38,7 @@ struct PrintFilesReport {
 
 class PrintFilesMode final {
  public:
-  PrintFilesMode(PrinterSystem& printers, platform::UserInteraction& ui, PrintFilesPacing pacing);
+  PrintFilesMode(platform::Spooler& printers, platform::UserInteraction& ui, PrintFilesPacing pacing);
 
   // `filesLeftOut`: the command line held more arguments than could be taken.
   PrintFilesReport Run(const std::vector<FileArgument>& files, bool filesLeftOut);
@@ -51,7 +51,7 @@ class PrintFilesMode final {
   void Wait(int seconds);
   void Report(const std::string& text);
 
-  PrinterSystem& printers_;
+  platform::Spooler& printers_;
   platform::UserInteraction& ui_;
   PrintFilesPacing pacing_;
 };

@@ -1,14 +1,12 @@
 #pragma once
-// The product's own printer as the rest of the system knows it. The port name is the device URI
-// of the printer's CUPS backend: the backend announces it, the install script reads it from
-// there, and a default printer on this URI counts as the product's printer.
+// The product's own printer as the rest of the system knows it. Its port is the system's
+// (platform::ProductPrinterPort): a default printer on that port counts as the product's printer.
 
 #include <string_view>
 
 namespace vellumor::printer {
 
 inline constexpr std::string_view ProductPrinterName = "Vellumor";
-inline constexpr std::string_view ProductPortName = "vellumor:/";
 
 // The identity of the file a print-files job prints ("<device>:<file>") travels from print-files
 // mode to the port as this job option, and from the port to the program as the command-line

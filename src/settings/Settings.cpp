@@ -91,8 +91,6 @@ constexpr std::array<FieldInfo, kSettingsFieldCount> MakeSetupFileOrder() {
 
 constexpr std::array<FieldInfo, kSettingsFieldCount> kSetupFileOrder = MakeSetupFileOrder();
 
-constexpr std::string_view kNoDownsampling = "No downsampling";
-
 }  // namespace
 
 std::span<const FieldInfo> RegistryFieldOrder() {
@@ -116,17 +114,17 @@ Settings DefaultSettings(std::string_view homeFolder) {
   settings.AfterCreation = entries::kDisplayCompleted;
   settings.SaveAs = entries::kSaveToDesktopAuto;
   settings.Quality = QualityProfileText(QualityProfile::Print);
-  settings.AdvPdfVersion = "PDF 1.5";
+  settings.AdvPdfVersion = kPdfVersions[3];  // "PDF 1.5"
   settings.AdvPdfResolution = "72";
-  settings.AdvCheckUpdate = "14 days";
-  settings.AdvZoom = "100";
+  settings.AdvCheckUpdate = kUpdateIntervals[1];  // "14 days"
+  settings.AdvZoom = kZoomLevels[4];              // "100"
   settings.AdvAppend = entries::kOverwrite;
-  settings.SecPermChanges = "None";
-  settings.SecPermPrinting = "None";
-  settings.ColorDownSample = kNoDownsampling;
-  settings.Compression = "CCITT Fax encoded";
-  settings.GreyDownSample = kNoDownsampling;
-  settings.MonoDownSample = kNoDownsampling;
+  settings.SecPermChanges = TextOf(kChangesPermissions, ChangesPermission::None);
+  settings.SecPermPrinting = TextOf(kPrintingPermissions, PrintingPermission::None);
+  settings.ColorDownSample = TextOf(kDownsamplings, Downsampling::None);
+  settings.Compression = TextOf(kMonoCompressions, MonoCompression::CcittFax);
+  settings.GreyDownSample = TextOf(kDownsamplings, Downsampling::None);
+  settings.MonoDownSample = TextOf(kDownsamplings, Downsampling::None);
   return settings;
 }
 

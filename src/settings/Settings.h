@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/Choices.h"
+
 namespace vellumor::settings {
 
 struct Settings {
@@ -86,19 +88,5 @@ Settings DefaultSettings(std::string_view homeFolder);
 // A flag or number read from text: leading blanks, an optional sign, then digits; no digits
 // give 0. Out-of-range values wrap as a 32-bit integer would.
 std::int32_t ParseLeadingInteger(std::string_view text);
-
-// List entries the consumers recognise.
-namespace entries {
-inline constexpr std::string_view kSaveToDesktopAuto = "Save to users Desktop (automatic)";
-inline constexpr std::string_view kAskAuto = "Ask when creating PDF (automatic)";
-inline constexpr std::string_view kFolderAuto = "Use source filename, save to a specific folder (automatic)";
-inline constexpr std::string_view kAskManual = "Ask when creating PDF (manual)";
-inline constexpr std::string_view kFolderManual = "Use source filename, save to a specific folder (manual)";
-inline constexpr std::string_view kDisplayCompleted = "Display completed";
-inline constexpr std::string_view kDoNothing = "Do nothing";
-inline constexpr std::string_view kOpenPdf = "Open PDF";
-inline constexpr std::string_view kOverwrite = "Overwrite";
-inline constexpr std::string_view kAppendToExisting = "Append to existing";
-}  // namespace entries
 
 }  // namespace vellumor::settings

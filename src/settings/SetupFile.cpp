@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/PathText.h"
 #include "platform/WholeFile.h"
 
 namespace vellumor::settings {
@@ -135,7 +136,7 @@ std::string SetupFileText(const Settings& settings) {
 }
 
 bool WriteSetupFile(const std::filesystem::path& path, const Settings& settings, platform::UserInteraction& ui) {
-  const std::string shownPath{path.string()};
+  const std::string shownPath{platform::Utf8FromPath(path)};
   // The file holds the passwords: it is written private, and a failed write keeps the old one.
   const platform::WholeFileWrite written{platform::ReplaceWholeFile(path, SetupFileText(settings))};
   if (!written.written) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/Shell.h"
+#include "settings/Choices.h"
 #include "ui/OptionWindowControls.h"
 
 namespace vellumor::ui {
@@ -63,9 +64,7 @@ void AdvancedWindow::BuildControls() {
       place.Label(1069, QStringLiteral("Use date time e.g. [hh] for hour.\ne.g. [YYYY]-[MM]-[DD] [hh].[mm].[ss]"), 117,
                   74, 126, 21);
   hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  append_ = place.DropDown(
-      1070, {QString::fromUtf8(settings::entries::kOverwrite), QString::fromUtf8(settings::entries::kAppendToExisting)},
-      false, 181, 99, 125);
+  append_ = place.DropDown(1070, ChoiceEntries(settings::kExistingPdfChoices), false, 181, 99, 125);
   fixedName_ = place.Edit(1074, 187, 116, 119, 14);
   showProgress_ = place.CheckBox(1072, QStringLiteral("Show creating pdf progress"), 111, 135);
   showWindow_ = place.CheckBox(1073, QStringLiteral("Show creating pdf window"), 215, 135);
@@ -83,15 +82,13 @@ void AdvancedWindow::BuildControls() {
             showWindow_};
 
   autoRotate_ = place.CheckBox(1041, QStringLiteral("Auto rotate pages"), 116, 24);
-  pdfVersion_ = place.DropDown(1038, {"PDF 1.2", "PDF 1.3", "PDF 1.4", "PDF 1.5"}, true, 174, 42, 48);
+  pdfVersion_ = place.DropDown(1038, ChoiceEntries(settings::kPdfVersions), true, 174, 42, 48);
   resolution_ = place.Edit(1040, 174, 65, 48, 14);
   pages_[Page::PdfSettings] = {autoRotate_, pdfVersion_,
                                place.LabelBefore(1037, QStringLiteral("PDF Version:"), pdfVersion_), resolution_,
                                place.LabelBefore(1039, QStringLiteral("PDF Resolution:"), resolution_)};
 
-  zoom_ = place.DropDown(
-      1043, {"10", "25", "50", "75", "100", "125", "150", "200", "400", "800", "1600", "2400", "3200", "6400"}, false,
-      148, 23, 48);
+  zoom_ = place.DropDown(1043, ChoiceEntries(settings::kZoomLevels), false, 148, 23, 48);
   pages_[Page::InitialView] = {zoom_, place.LabelBefore(1044, QStringLiteral("Zoom %:"), zoom_)};
 
   openDefault_ = place.CheckBox(1018, QStringLiteral("Open PDF document with default viewer"), 116, 24);
@@ -104,8 +101,7 @@ void AdvancedWindow::BuildControls() {
   sheafwright_ = place.CheckBox(1045, QStringLiteral("Use output file naming from Sheafwright"), 117, 25);
   pages_[Page::Sheafwright] = {sheafwright_};
 
-  checkUpdate_ =
-      place.DropDown(1047, {"7 days", "14 days", "30 days", "60 days", "90 days", "Never"}, false, 206, 22, 54);
+  checkUpdate_ = place.DropDown(1047, ChoiceEntries(settings::kUpdateIntervals), false, 206, 22, 54);
   pages_[Page::Updates] = {checkUpdate_,
                            place.LabelBefore(1046, QStringLiteral("Check for an update every: "), checkUpdate_)};
 

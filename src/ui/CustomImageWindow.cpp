@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "settings/Choices.h"
 #include "ui/CustomImageWindowIcons.h"
 #include "ui/OptionWindowControls.h"
 
@@ -35,7 +36,7 @@ class KindList final : public QListWidget {
 };
 
 QStringList DownSampleEntries() {
-  return {"No downsampling", "Average", "Bicubic", "Subsample"};
+  return ChoiceEntries(settings::kDownsamplings);
 }
 
 }  // namespace
@@ -82,7 +83,7 @@ void CustomImageWindow::BuildControls() {
   mono.downSample = place.DropDown(1063, DownSampleEntries(), false, 196, 32, 124);
   mono.fromPpi = place.Edit(1066, 277, 60, 40, 14);
   mono.toPpi = place.Edit(1067, 277, 82, 40, 14);
-  compression_ = place.DropDown(1060, {"CCITT Fax encoded", "Flate encode", "Run length encode"}, false, 195, 107, 124);
+  compression_ = place.DropDown(1060, ChoiceEntries(settings::kMonoCompressions), false, 195, 107, 124);
   mono.controls = {mono.downSample, mono.fromPpi, mono.toPpi, compression_,
                    place.Label(1061, QStringLiteral("Compression:"), 146, 110)};
 

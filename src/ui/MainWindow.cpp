@@ -14,6 +14,7 @@
 #include <QPushButton>
 
 #include "convert/SetupCommands.h"
+#include "settings/Choices.h"
 #include "ui/DialogUnits.h"
 #include "ui/IconButton.h"
 #include "ui/Resources.h"
@@ -173,7 +174,7 @@ void MainWindow::FirstFocus() {
 }
 
 QColor MainWindow::FileNameColour() const {
-  const bool append = state_->settings.AdvAppend == settings::entries::kAppendToExisting;
+  const bool append = settings::ExistingPdfOf(state_->settings.AdvAppend) == settings::ExistingPdf::Append;
   if (append && state_->FileNameTint) {
     return colours::kFileNameTintAndAppend;
   }

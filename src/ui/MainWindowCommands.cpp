@@ -5,6 +5,7 @@
 
 #include "convert/OutputNaming.h"
 #include "convert/SetupCommands.h"
+#include "platform/PathText.h"
 #include "ui/AboutWindow.h"
 #include "ui/MainWindow.h"
 #include "ui/OptionWindows.h"
@@ -72,7 +73,7 @@ void MainWindow::OnSaveSettingsAs() {
   if (!chosen || chosen->empty()) {
     return;
   }
-  state_->CurrentSetupFile = *chosen;
+  state_->CurrentSetupFile = platform::PathFromUtf8(*chosen);
   convert::SaveSetupFile(*state_, ui_);
 }
 
@@ -82,7 +83,7 @@ void MainWindow::OnLoadSettings() {
   if (!chosen || chosen->empty()) {
     return;
   }
-  convert::LoadSetupFile(*state_, *chosen, ui_);
+  convert::LoadSetupFile(*state_, platform::PathFromUtf8(*chosen), ui_);
   RefreshControls();
   ShowProfileIcons();
 }

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "settings/Choices.h"
 #include "settings/Settings.h"
 #include "ui/DialogUnits.h"
 #include "ui/IconButton.h"
@@ -44,7 +45,7 @@ T* Place(T* control, int id, const QRect& area) {
   return control;
 }
 
-QComboBox* ListBox(QWidget* parent, std::initializer_list<std::string_view> entries) {
+QComboBox* ListBox(QWidget* parent, std::span<const std::string_view> entries) {
   auto* box = new QComboBox(parent);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
@@ -90,7 +91,6 @@ void MainWindow::BuildMenu() {
 }
 
 void MainWindow::BuildControls() {
-  namespace entries = settings::entries;
   const DialogUnits units(font());
   const QSize client = units.Size(357, 217);
   setFixedSize(client.width(), client.height() + clientTop_);
@@ -115,13 +115,11 @@ void MainWindow::BuildControls() {
   Place(new QLabel(QStringLiteral("Filename:"), this), ids::kFileNameLabel, ClientRect(98, 85, 31, 8));
   fileName_ = Place(new QLineEdit(this), ids::kFileName, ClientRect(132, 83, 212, 12));
   Place(new QLabel(QStringLiteral("Save To:"), this), 0, ClientRect(97, 103, 30, 8));
-  saveAs_ = Place(ListBox(this, {entries::kSaveToDesktopAuto, entries::kAskAuto, entries::kFolderAuto,
-                                 entries::kAskManual, entries::kFolderManual}),
-                  ids::kSaveAs, ClientRect(132, 100, 213, 12));
+  saveAs_ = Place(ListBox(this, settings::kSaveModes), ids::kSaveAs, ClientRect(132, 100, 213, 12));
   Place(new QLabel(QStringLiteral("After Creation:"), this), 0, ClientRect(81, 121, 46, 8));
   // Kept in alphabetical order, as a sorted list box shows them.
-  afterCreation_ = Place(ListBox(this, {entries::kDisplayCompleted, entries::kDoNothing, entries::kOpenPdf}),
-                         ids::kAfterCreation, ClientRect(132, 119, 214, 12));
+  afterCreation_ =
+      Place(ListBox(this, settings::kAfterCreationActions), ids::kAfterCreation, ClientRect(132, 119, 214, 12));
 
   Place(new QLabel(QStringLiteral("PDF Security:"), this), 0, ClientRect(106, 150, 44, 8));
   securitySummary_ =

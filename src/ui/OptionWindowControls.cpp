@@ -97,6 +97,14 @@ QLineEdit* ControlPlacer::Edit(int id, int x, int y, int width, int height) {
   return Place(new QLineEdit(window_), id, x, y, width, height);
 }
 
+QStringList ChoiceEntries(std::span<const std::string_view> list) {
+  QStringList entries;
+  for (const std::string_view entry : list) {
+    entries.append(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
+  }
+  return entries;
+}
+
 QComboBox* ControlPlacer::DropDown(int id, QStringList entries, bool sorted, int x, int y, int width) {
   auto* box = Place(new QComboBox(window_), id, x, y, width, kDropDownHeight);
   box->setEditable(true);

@@ -14,7 +14,9 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "ui/DialogUnits.h"
 
@@ -33,6 +35,9 @@ template <typename Control>
 Control* FindControl(const QWidget* window, int id) {
   return window->findChild<Control*>(ControlName(id));
 }
+
+// A list of the record's choices (settings/Choices.h) as a box takes it.
+QStringList ChoiceEntries(std::span<const std::string_view> list);
 
 // Creates the controls of one window at their dialog-unit rectangles, in creation order (later
 // controls lie above earlier ones, so frames are made first).

@@ -1,5 +1,6 @@
 #include "ui/SecurityWindow.h"
 
+#include "settings/Choices.h"
 #include "ui/OptionWindowControls.h"
 
 namespace vellumor::ui {
@@ -30,13 +31,9 @@ void SecurityWindow::BuildControls() {
     password->setEchoMode(QLineEdit::Password);
   }
 
-  printing_ = place.DropDown(1026, {"None", "Low resolution", "High resolution"}, true, 93, 121, 204);
+  printing_ = place.DropDown(1026, ChoiceEntries(settings::kPrintingPermissions), true, 93, 121, 204);
   place.LabelBefore(kNoId, QStringLiteral("Printing allowed:"), printing_);
-  changes_ =
-      place.DropDown(1027,
-                     {"None", "Creating, inserting, deleting, rotating pages", "Filling in form fields and signing",
-                      "Commenting, filling in form fields and signing", "All except extract pages"},
-                     true, 93, 139, 204);
+  changes_ = place.DropDown(1027, ChoiceEntries(settings::kChangesPermissions), true, 93, 139, 204);
   place.LabelBefore(kNoId, QStringLiteral("Changes allowed:"), changes_);
 
   copy_ = place.CheckBox(1028, QStringLiteral("Enable copying of text, images && other content"), 92, 165);

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/ConnectionState.h"
+#include "platform/HttpTransport.h"
 #include "platform/Registry.h"
-#include "updater/ConnectionState.h"
-#include "updater/HttpTransport.h"
 
 namespace vellumor::updater {
 
@@ -20,8 +20,8 @@ struct OfferHosts {
 struct CheckServices {
   const platform::Clock& clock;
   platform::Registry& registry;
-  HttpTransport& transport;
-  ConnectionStateQuery connectionState;
+  platform::HttpTransport& transport;
+  platform::ConnectionStateQuery connectionState;
   OfferHosts hosts;
 };
 

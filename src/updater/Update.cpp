@@ -10,10 +10,10 @@
 #include <string>
 
 #include "platform/Clock.h"
+#include "platform/ConnectionState.h"
 #include "platform/Environment.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "updater/ConnectionState.h"
 #include "updater/Updater.h"
 
 namespace {
@@ -81,11 +81,11 @@ extern "C" __attribute__((visibility("default"))) int Update(const char* product
     }
     platform::Registry registry{platform::Registry::DefaultFolder()};
     const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
-    const std::unique_ptr<updater::HttpTransport> transport = updater::MakeCurlTransport();
+    const std::unique_ptr<platform::HttpTransport> transport = platform::MakeHttpTransport();
     const std::unique_ptr<platform::Shell> shell = platform::MakeDesktopShell();
     const std::unique_ptr<updater::UpdaterPrompts> prompts = updater::MakeModalPrompts();
     const updater::UpdaterServices services{
-        updater::CheckServices{*clock, registry, *transport, updater::SystemConnectionState,
+        updater::CheckServices{*clock, registry, *transport, platform::SystemConnectionState,
                                updater::OfferHosts{VELLUMOR_MAKER_HOST_NAME, VELLUMOR_PORTAL_DOMAIN_NAME}},
         *shell, *prompts};
     return updater::RunUpdate(arguments, services);

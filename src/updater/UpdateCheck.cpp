@@ -51,7 +51,7 @@ CheckOutcome UpdateCheck::Run() {
   key.Close();
 
   Status("Get connection...");
-  if (services_.connectionState() == kOffline) {
+  if (services_.connectionState() == platform::kOffline) {
     Status("Can't update, no internet connection...");
     return {};
   }

@@ -28,7 +28,7 @@ SourceTexts TextsFor(ProbeSource source, CheckContext& context) {
 }
 
 // Takes the page as it arrives and searches it chunk by chunk; ends the transfer after a hit.
-class PageReader final : public ResponseReceiver {
+class PageReader final : public platform::ResponseReceiver {
  public:
   PageReader(ProbeSource source, CheckContext& context, CheckView& view, const SourceTexts& texts)
       : source_{source}, context_{context}, view_{view}, texts_{texts} {}
@@ -107,7 +107,8 @@ ChunkSearch SearchChunk(ProbeSource source, std::string_view chunk) {
   return source == ProbeSource::Maker ? search(kMakerMarkers) : search(kPortalMarkers);
 }
 
-ProbeResult ProbeVersion(ProbeSource source, CheckContext& context, CheckView& view, HttpTransport& transport) {
+ProbeResult ProbeVersion(ProbeSource source, CheckContext& context, CheckView& view,
+                         platform::HttpTransport& transport) {
   const SourceTexts texts = TextsFor(source, context);
   SetStatus(context, view, "Initilizing...");
   if (!transport.AcceptsAddress(texts.address)) {
@@ -116,7 +117,7 @@ ProbeResult ProbeVersion(ProbeSource source, CheckContext& context, CheckView& v
   }
   SetStatus(context, view, texts.connecting);
   PageReader reader{source, context, view, texts};
-  if (std::optional<TransportFailure> failure = transport.Get(texts.address, kRequestHeaders, reader)) {
+  if (std::optional<platform::TransportFailure> failure = transport.Get(texts.address, kRequestHeaders, reader)) {
     return ProbeResult{{}, std::move(failure)};
   }
   reader.Finish();

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/HttpTransport.h"
 #include "updater/CheckView.h"
-#include "updater/HttpTransport.h"
 #include "updater/UpdateArguments.h"
 
 namespace vellumor::updater {
@@ -24,7 +24,7 @@ inline constexpr double kMakerVersionLimit = 9.0;
 
 struct ProbeResult {
   std::string version;  // the value found, two decimals; "" when no positive value was found
-  std::optional<TransportFailure> failure;
+  std::optional<platform::TransportFailure> failure;
 };
 
 struct ChunkSearch {
@@ -37,6 +37,7 @@ ChunkSearch SearchChunk(ProbeSource source, std::string_view chunk);
 
 // Probes the source's page (the product page or the portal page of `context`), showing each step
 // in the status line and the version found in the source's field.
-ProbeResult ProbeVersion(ProbeSource source, CheckContext& context, CheckView& view, HttpTransport& transport);
+ProbeResult ProbeVersion(ProbeSource source, CheckContext& context, CheckView& view,
+                         platform::HttpTransport& transport);
 
 }  // namespace vellumor::updater

@@ -56,10 +56,14 @@ TEST(AgentProtocolTest, JobOrdersTravelWholeAndOnlyWithAFileIdentity) {
     EXPECT_EQ(DecodeJob(EncodeJob(order), why), order) << why;
   }
   // The identity becomes a program option; nothing but the two numbers may ride along with it.
-  // (Built by parts: "\01" in a literal would be one byte, not a NUL and a "1".)
+  // A document name and the separator: "\01" in one literal would be the octal escape of 1.
   const std::string name{"a\0", 2};
-  const std::string refused[] = {
-      name, name + "x:1", name + "1:2 x", name + "1:", name + "1:2" + '\0' + "3:4", name + std::string(63, '1') + ":2"};
+  const std::string refused[] = {name,
+                                 name + "x:1",
+                                 name + "1:2 x",
+                                 name + "1:",
+                                 name + "1:2" + std::string{'\0'} + "3:4",
+                                 name + std::string(63, '1') + ":2"};
   for (const std::string& payload : refused) {
     std::string why;
     EXPECT_FALSE(DecodeJob(payload, why).has_value()) << payload;

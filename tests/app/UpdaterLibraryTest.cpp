@@ -14,6 +14,7 @@
 
 #include "app/UpdaterLibrary.h"
 #include "platform/Environment.h"
+#include "platform/ProgramModules.h"
 #include "platform/Registry.h"
 #include "support/Process.h"
 #include "support/ScriptedInteraction.h"
@@ -60,7 +61,7 @@ TEST(UpdaterLibraryTest, ALibraryWithoutTheExportIsLoadedButNotCalledSilently) {
   Dl_info info{};
   ASSERT_NE(dladdr(reinterpret_cast<void*>(&std::getenv), &info), 0);
   TempDir folder;
-  std::filesystem::create_symlink(info.dli_fname, folder / app::kUpdaterModule);
+  std::filesystem::create_symlink(info.dli_fname, folder / platform::ModuleFileName(platform::ProgramModule::Updater));
   ScriptedInteraction ui;
   app::UpdaterLibrary library;
   library.Load(folder.Path(), ui);
@@ -117,8 +118,10 @@ TEST_F(BuiltUpdaterTest, ExportsOnlyUpdate) {
   if (!HaveProgram("nm")) {
     GTEST_SKIP() << "nm is not installed";
   }
-  const ProcessResult symbols = RunProcess({"nm", "-D", "--defined-only", "--format=just-symbols",
-                                            std::string{VELLUMOR_UPDATER_FOLDER} + "/" + app::kUpdaterModule});
+  const ProcessResult symbols =
+      RunProcess({"nm", "-D", "--defined-only", "--format=just-symbols",
+                  std::string{VELLUMOR_UPDATER_FOLDER} + "/" +
+                      std::string{platform::ModuleFileName(platform::ProgramModule::Updater)}});
   ASSERT_EQ(symbols.exitCode, 0) << symbols.err;
   EXPECT_EQ(symbols.out, "Update\n");
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "platform/Spooler.h"
 #include "printer/DefaultPrinter.h"
 #include "printer/PrintFilesMode.h"
 #include "printer/ProductPrinter.h"
@@ -26,27 +27,27 @@ using ::testing::SizeIs;
 // Passes everything on, but refuses to change the default once `allowedChanges` were made, and
 // can keep reporting the default it started with: the real scheduler cannot be made to fail
 // the restore after the switch worked, nor to hide a switch that worked.
-class ChangeLimitedPrinters final : public PrinterSystem {
+class ChangeLimitedPrinters final : public platform::Spooler {
  public:
-  ChangeLimitedPrinters(PrinterSystem& real, int allowedChanges, bool defaultStuck = false)
+  ChangeLimitedPrinters(platform::Spooler& real, int allowedChanges, bool defaultStuck = false)
       : real_{real}, allowed_{allowedChanges}, stuck_{defaultStuck ? std::optional{real.Default()} : std::nullopt} {}
-  DefaultDestination Default() override { return stuck_ ? *stuck_ : real_.Default(); }
-  std::optional<std::string> DeviceUri(std::string_view printer) override { return real_.DeviceUri(printer); }
-  PrinterResult SetUserDefault(std::string_view printer) override {
-    return allowed_-- > 0 ? real_.SetUserDefault(printer) : PrinterResult{"lpoptions is not writable"};
+  platform::DefaultDestination Default() override { return stuck_ ? *stuck_ : real_.Default(); }
+  std::optional<std::string> Port(std::string_view printer) override { return real_.Port(printer); }
+  platform::PrinterResult SetUserDefault(std::string_view printer) override {
+    return allowed_-- > 0 ? real_.SetUserDefault(printer) : platform::PrinterResult{"lpoptions is not writable"};
   }
-  PrinterResult ClearUserDefault() override {
-    return allowed_-- > 0 ? real_.ClearUserDefault() : PrinterResult{"lpoptions is not writable"};
+  platform::PrinterResult ClearUserDefault() override {
+    return allowed_-- > 0 ? real_.ClearUserDefault() : platform::PrinterResult{"lpoptions is not writable"};
   }
-  PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file, std::string_view title,
-                          const JobOptions& options) override {
+  platform::PrinterResult PrintFile(std::string_view printer, const std::filesystem::path& file, std::string_view title,
+                                    const platform::JobOptions& options) override {
     return real_.PrintFile(printer, file, title, options);
   }
 
  private:
-  PrinterSystem& real_;
+  platform::Spooler& real_;
   int allowed_;
-  std::optional<DefaultDestination> stuck_;
+  std::optional<platform::DefaultDestination> stuck_;
 };
 
 class PrintFilesModeTest : public ::testing::Test {
@@ -71,8 +72,8 @@ class PrintFilesModeTest : public ::testing::Test {
     }
     cups_->AddPlainPrinter("Office");
     cups_->AddPlainPrinter("Desk");
-    cups_->Run(
-        {"lpadmin", "-p", "Archive", "-E", "-v", std::string{ProductPortName}, "-m", "drv:///sample.drv/generic.ppd"});
+    cups_->Run({"lpadmin", "-p", "Archive", "-E", "-v", std::string{platform::ProductPrinterPort()}, "-m",
+                "drv:///sample.drv/generic.ppd"});
     cups_->Run({"cupsdisable", "Vellumor", "Office", "Desk", "Archive"});
   }
   static void TearDownTestSuite() {
@@ -87,7 +88,7 @@ class PrintFilesModeTest : public ::testing::Test {
     }
     std::filesystem::remove_all(home_->Path() / ".cups");
     cups_->Run({"cancel", "-a", "-x"});
-    printers_ = MakeCupsPrinterSystem();
+    printers_ = platform::MakeSystemSpooler();
     for (const char* name : {"first.txt", "second.txt"}) {
       test::WriteFileBytes(files_ / name, std::string{"The file "} + name + "\n");
     }
@@ -100,7 +101,7 @@ class PrintFilesModeTest : public ::testing::Test {
   PrintFilesReport Run(const std::vector<FileArgument>& files, bool filesLeftOut = false) {
     return Run(*printers_, files, filesLeftOut);
   }
-  PrintFilesReport Run(PrinterSystem& printers, const std::vector<FileArgument>& files, bool filesLeftOut = false) {
+  PrintFilesReport Run(platform::Spooler& printers, const std::vector<FileArgument>& files, bool filesLeftOut = false) {
     PrintFilesPacing pacing{[this](std::chrono::milliseconds step) {
       EXPECT_EQ(step.count(), 100);
       ++steps_;
@@ -112,7 +113,7 @@ class PrintFilesModeTest : public ::testing::Test {
   static inline test::TempDir* home_{nullptr};
   static inline PrivateCups* cups_{nullptr};
   static inline std::string startError_;
-  std::unique_ptr<PrinterSystem> printers_;
+  std::unique_ptr<platform::Spooler> printers_;
   test::ScriptedInteraction ui_;
   test::TempDir files_;
   int steps_{0};

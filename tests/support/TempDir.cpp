@@ -3,7 +3,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -40,15 +39,6 @@ std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void LinkEveryReservedName(const std::filesystem::path& folder, std::string_view suffix,
-                           const std::filesystem::path& target) {
-  char number[8];
-  for (unsigned value = 1; value <= 0xFFFF; ++value) {
-    std::snprintf(number, sizeof number, "%X", value);
-    std::filesystem::create_symlink(target, folder / ("vlm" + std::string{number} + ".tmp" + std::string{suffix}));
-  }
 }
 
 }  // namespace vellumor::test

@@ -9,10 +9,12 @@
 #include <functional>
 
 #include "OptionWindowTesting.h"
+#include "settings/Choices.h"
 #include "settings/Settings.h"
 #include "support/ScriptedInteraction.h"
 #include "ui/AdvancedWindow.h"
 #include "ui/CustomImageWindow.h"
+#include "ui/SecurityWindow.h"
 
 namespace vellumor::test {
 namespace {
@@ -83,6 +85,43 @@ TEST_F(OptionWindowsTest, WindowsBelongToTheMainWindowAndRememberTheirPage) {
     Click(window, ui::kCancelId);
   });
   ui::ShowAdvancedWindow(&mainWindow, other, interaction);
+}
+
+// A box offers exactly the core's list of its choice, in the list's order (a sorted box in
+// alphabetical order), so that every text a user picks is one the conversion recognises.
+TEST_F(OptionWindowsTest, EveryListIsTheCoresListOfItsChoice) {
+  ui::AdvancedWindow advanced{nullptr, record, interaction};
+  ui::SecurityWindow security{nullptr, record};
+  ui::CustomImageWindow custom{nullptr, record, interaction};
+  const auto list = [](std::span<const std::string_view> choices, bool sorted = false) {
+    QStringList texts;
+    for (const std::string_view choice : choices) {
+      texts.append(QString::fromUtf8(choice.data(), static_cast<qsizetype>(choice.size())));
+    }
+    if (sorted) {
+      texts.sort(Qt::CaseInsensitive);
+    }
+    return texts;
+  };
+  const struct {
+    const QWidget& window;
+    int id;
+    QStringList entries;
+  } boxes[] = {
+      {advanced, 1070, list(settings::kExistingPdfChoices)},
+      {advanced, 1038, list(settings::kPdfVersions, true)},
+      {advanced, 1043, list(settings::kZoomLevels)},
+      {advanced, 1047, list(settings::kUpdateIntervals)},
+      {security, 1026, list(settings::kPrintingPermissions, true)},
+      {security, 1027, list(settings::kChangesPermissions, true)},
+      {custom, 1052, list(settings::kDownsamplings)},
+      {custom, 1062, list(settings::kDownsamplings)},
+      {custom, 1063, list(settings::kDownsamplings)},
+      {custom, 1060, list(settings::kMonoCompressions)},
+  };
+  for (const auto& [window, id, entries] : boxes) {
+    EXPECT_EQ(Entries(Find<QComboBox>(window, id)), entries) << "box " << id;
+  }
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/win32/WinInetTransport.h"
 #include "support/TestHttpServer.h"
 #include "updater/VersionProbe.h"
-#include "updater/win32/WinInetTransport.h"
 
 namespace vellumor::updater {
 namespace {
@@ -14,7 +14,10 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct Collector final : ResponseReceiver {
+using platform::HttpTransport;
+using platform::TransportFailure;
+
+struct Collector final : platform::ResponseReceiver {
   std::vector<long> statuses;
   std::string body;
   bool stopAtStatus{false};
@@ -29,7 +32,7 @@ struct Collector final : ResponseReceiver {
 };
 
 std::unique_ptr<HttpTransport> Transport() {
-  return MakeWinInetTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}});
+  return platform::MakeWinInetTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}});
 }
 
 TEST(WinInetTransportTest, TheWholePageArrivesWithTheRequestedHeaders) {

@@ -20,7 +20,8 @@ constexpr std::string_view kShellFolders = "SOFTWARE\\Microsoft\\Windows\\Curren
 
 TEST(WindowsTempFolderTest, ReservesFreshVlmFilesInTheSystemsFolder) {
   std::string error;
-  const std::optional<TempFolder> temp = TempFolder::Open(error);
+  std::vector<std::string> notices;
+  const std::optional<TempFolder> temp = TempFolder::Open(TempFolder::DefaultFolder(), error, notices);
   ASSERT_TRUE(temp) << error;
   EXPECT_TRUE(std::filesystem::is_directory(temp->Path()));
 
@@ -133,7 +134,6 @@ TEST(WindowsShellTest, ArgumentsReachTheProgramWhole) {
   WindowsShell shell;
   test::TempDir dir;
   EXPECT_FALSE(shell.OpenDocument((dir / "missing.pdf").string()));
-  EXPECT_FALSE(shell.PrintDocument((dir / "missing.pdf").string()));
   EXPECT_FALSE(shell.OpenWith((dir / "no-such-viewer.exe").string(), (dir / "missing.pdf").string()));
 }
 

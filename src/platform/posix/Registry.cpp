@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <optional>
 
 #include "platform/Environment.h"
@@ -110,14 +109,6 @@ std::string DamageText(const std::filesystem::path& hivePath, const HiveDamage& 
 }
 
 }  // namespace
-
-void Registry::StandardErrorLine(std::string_view line) {
-  std::string text = "vellumor: ";
-  text += line;
-  text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
-}
 
 Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
     : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}

@@ -6,30 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <random>
 
+#include "platform/JournalFormat.h"
 #include "platform/posix/FileLock.h"
-#include "platform/posix/JournalFormat.h"
 
 namespace vellumor::platform {
-namespace {
-
-std::string NewTag() {
-  std::random_device random;
-  const unsigned value = random();
-  constexpr char kDigits[] = "0123456789abcdef";
-  std::string tag(8, '0');
-  for (int i = 0; i < 8; ++i) {
-    tag[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
-  }
-  return tag;
-}
-
-}  // namespace
 
 std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempFolder) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string tag = NewTag();
+    const std::string tag = journal::NewTag();
     std::filesystem::path path =
         tempFolder / (std::string{journal::kPrefix} + tag + std::string{journal::kJournalExtension});
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_APPEND | O_CLOEXEC, 0600);

@@ -18,7 +18,11 @@ void PrepareServiceProcess() {
       }
     }
   }
-  (void)::chdir("/");
+  // The root folder is always there; should the change fail, the process only keeps its folder
+  // busy. (A cast to void does not silence glibc's warn_unused_result in a fortified build.)
+  if (::chdir("/") != 0) {
+    return;
+  }
 }
 
 bool InputIsConnection() {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/posix/JournalFormat.h"
+#include "platform/JournalFormat.h"
 
 namespace vellumor::platform {
 namespace {

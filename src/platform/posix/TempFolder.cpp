@@ -162,30 +162,11 @@ std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::stri
   return TempFolder{std::move(folder), -1};
 }
 
-TempFolder::~TempFolder() {
-  RemoveIfOwned();
-}
-
-TempFolder::TempFolder(TempFolder&& other) noexcept
-    : folder_{std::move(other.folder_)}, lock_{std::exchange(other.lock_, -1)} {}
-
-TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
-  if (this != &other) {
-    RemoveIfOwned();
-    folder_ = std::move(other.folder_);
-    lock_ = std::exchange(other.lock_, -1);
-  }
-  return *this;
-}
-
-void TempFolder::RemoveIfOwned() noexcept {
-  if (lock_ >= 0) {
-    // Removed before the lock goes, so no other run ever finds it unlocked while it is in use.
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-    ::close(lock_);
-    lock_ = -1;
-  }
+void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold) noexcept {
+  // Removed before the lock goes, so no other run ever finds it unlocked while it is in use.
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  ::close(hold);
 }
 
 std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {

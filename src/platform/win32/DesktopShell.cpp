@@ -1,10 +1,9 @@
-// Handing documents to the Windows shell: ShellExecuteW with the verbs "open" and "print".
+// Handing documents to the Windows shell: ShellExecuteW with the verb "open".
 
 #include "platform/win32/DesktopShell.h"
 
 #include "platform/win32/WideText.h"
-// After windows.h: the shell headers rely on its types.
-#include <objbase.h>
+// After windows.h: the shell header relies on its types.
 #include <shellapi.h>
 
 namespace vellumor::platform {
@@ -38,18 +37,6 @@ std::wstring QuotedArgument(std::wstring_view argument) {
   return quoted;
 }
 
-WindowsShell::WindowsShell() {
-  // Shell extensions that handle a verb may be COM objects; they need COM on this thread.
-  const HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  comInitialised_ = SUCCEEDED(result);
-}
-
-WindowsShell::~WindowsShell() {
-  if (comInitialised_) {
-    ::CoUninitialize();
-  }
-}
-
 bool WindowsShell::OpenDocument(std::string_view path) {
   return Started(::ShellExecuteW(nullptr, L"open", WideFromUtf8(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
@@ -58,12 +45,6 @@ bool WindowsShell::OpenWith(std::string_view program, std::string_view path) {
   const std::wstring parameters = QuotedArgument(WideFromUtf8(path));
   return Started(
       ::ShellExecuteW(nullptr, L"open", WideFromUtf8(program).c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
-}
-
-bool WindowsShell::PrintDocument(std::string_view path) {
-  // The program registered for printing the document's type prints it to the default printer
-  // without showing itself.
-  return Started(::ShellExecuteW(nullptr, L"print", WideFromUtf8(path).c_str(), nullptr, nullptr, SW_HIDE));
 }
 
 std::unique_ptr<Shell> MakeDesktopShell() {

@@ -1,12 +1,11 @@
 #pragma once
-// The shell seam on Windows. Besides opening documents it prints them with the "print" verb, as
-// the print-files mode asks the shell to.
+// The shell seam on Windows: documents opened with the "open" verb.
 
 #include <string>
 #include <string_view>
 
 #include "platform/Shell.h"
-#include "platform/win32/WindowsApi.h"
+#include "platform/win32/ComApartment.h"
 
 namespace vellumor::platform {
 
@@ -15,19 +14,11 @@ std::wstring QuotedArgument(std::wstring_view argument);
 
 class WindowsShell final : public Shell {
  public:
-  WindowsShell();
-  ~WindowsShell() override;
-  WindowsShell(const WindowsShell&) = delete;
-  WindowsShell& operator=(const WindowsShell&) = delete;
-
   bool OpenDocument(std::string_view path) override;
   bool OpenWith(std::string_view program, std::string_view path) override;
-  // Asks the program registered for the document's type to print it, hidden. False when the
-  // shell could not hand it over (no such file, nothing registered for printing it).
-  bool PrintDocument(std::string_view path);
 
  private:
-  bool comInitialised_{false};
+  ComApartment com_;  // the shell's verb handlers may be COM objects
 };
 
 }  // namespace vellumor::platform

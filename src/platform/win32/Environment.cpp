@@ -3,6 +3,7 @@
 #include "platform/Environment.h"
 
 #include "platform/Registry.h"
+#include "platform/SystemEvents.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 // After windows.h: the shell headers rely on its types.
@@ -92,6 +93,22 @@ std::filesystem::path DesktopFolder() {
     return PathFromUtf8(desktop.data);
   }
   return KnownFolder(FOLDERID_Desktop);
+}
+
+// Explorer makes the desktop with the profile; one that is gone is made again, the folder itself
+// only, as Explorer would on the next logon.
+bool CreateDesktopFolder(const std::filesystem::path& desktop, std::string& error) {
+  const DWORD attributes = ::GetFileAttributesW(desktop.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return true;
+  }
+  if (::CreateDirectoryW(desktop.c_str(), nullptr)) {
+    return true;
+  }
+  const DWORD reason = ::GetLastError();
+  error = "The desktop folder " + Utf8FromPath(desktop) + " does not exist and cannot be created (" +
+          SystemErrorText(static_cast<long>(reason == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : reason)) + ").";
+  return false;
 }
 
 bool DisplayAvailable() {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/Environment.h"
+#include "platform/SystemEvents.h"
 #include "platform/win32/RegistryAccess.h"
 #include "platform/win32/WideText.h"
 
@@ -114,7 +115,8 @@ std::optional<std::wstring> ExactName(HKEY key, std::string_view name, long& res
 
 }  // namespace
 
-Registry::Registry(std::filesystem::path folder) : folder_{std::move(folder)} {}
+Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
+    : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}
 
 std::filesystem::path Registry::DefaultFolder() {
   // The machine's registry, unless a private one is asked for (isolated runs of the program).
@@ -137,6 +139,18 @@ long Registry::OpenKeyForWriting(RegistryRoot root, std::string_view keyPath) co
 long Registry::CreateKey(RegistryRoot root, std::string_view keyPath) {
   KeyHandle key;
   return CreateRegistryKey(folder_, root, keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
+}
+
+long Registry::ReadKey(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values,
+                       std::string& problem) const {
+  problem.clear();
+  const long result = ListValues(root, keyPath, values);
+  // The registry has no damaged file to skip: a key that exists but cannot be read is the one
+  // problem to tell.
+  if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND && result != ERROR_PATH_NOT_FOUND) {
+    problem = SystemErrorText(result);
+  }
+  return result;
 }
 
 long Registry::ListValues(RegistryRoot root, std::string_view keyPath, std::vector<RegistryValue>& values) const {
@@ -187,6 +201,23 @@ long Registry::SetValue(RegistryRoot root, std::string_view keyPath, const Regis
   const std::vector<BYTE> data = DataForRegistry(value);
   return ::RegSetValueExW(key.Get(), WideFromUtf8(value.name).c_str(), 0, value.type, data.data(),
                           static_cast<DWORD>(data.size()));
+}
+
+long Registry::SetValues(RegistryRoot root, std::string_view keyPath, std::span<const RegistryValue> values) {
+  KeyHandle key;
+  if (const long result = CreateRegistryKey(folder_, root, keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, key);
+      result != ERROR_SUCCESS) {
+    return result;
+  }
+  for (const RegistryValue& value : values) {
+    const std::vector<BYTE> data = DataForRegistry(value);
+    if (const LONG result = ::RegSetValueExW(key.Get(), WideFromUtf8(value.name).c_str(), 0, value.type, data.data(),
+                                             static_cast<DWORD>(data.size()));
+        result != ERROR_SUCCESS) {
+      return result;
+    }
+  }
+  return ERROR_SUCCESS;
 }
 
 long Registry::DeleteValue(RegistryRoot root, std::string_view keyPath, std::string_view name) {

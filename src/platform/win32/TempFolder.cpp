@@ -3,6 +3,9 @@
 
 #include "platform/TempFolder.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "platform/SystemEvents.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
@@ -36,15 +39,23 @@ bool CheckFolder(const std::filesystem::path& folder, std::string& error) {
 
 }  // namespace
 
-std::optional<TempFolder> TempFolder::Open(std::string& error) {
+std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultFolder, std::string& error,
+                                           std::vector<std::string>& /*notices*/) {
+  if (defaultFolder.empty()) {
+    error = "The temporary folder cannot be found: " + SystemErrorText(static_cast<long>(::GetLastError()));
+    return std::nullopt;
+  }
+  return At(defaultFolder, error);
+}
+
+std::filesystem::path TempFolder::DefaultFolder() {
   // GetTempPathW already follows TMP, TEMP and the user's profile, and each user has their own.
   wchar_t path[MAX_PATH + 1];
   const DWORD length = ::GetTempPathW(MAX_PATH + 1, path);
   if (length == 0 || length > MAX_PATH) {
-    error = "The temporary folder cannot be found: " + SystemErrorText(static_cast<long>(::GetLastError()));
-    return std::nullopt;
+    return {};
   }
-  return At(std::filesystem::path{std::wstring_view{path, length}}, error);
+  return std::filesystem::path{std::wstring_view{path, length}};
 }
 
 std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
@@ -55,14 +66,23 @@ std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std:
   if (!CheckFolder(folder, error)) {
     return std::nullopt;
   }
-  return TempFolder{std::move(folder)};
+  return TempFolder{std::move(folder), -1};
 }
 
 std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
   if (!CheckFolder(folder, error)) {
     return std::nullopt;
   }
-  return TempFolder{std::move(folder)};
+  return TempFolder{std::move(folder), -1};
+}
+
+// Each user's temporary folder is their own on Windows, so no run makes a folder for itself and
+// none holds one; should a hold ever be given, the handle goes first, as a folder held open
+// cannot be removed.
+void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold) noexcept {
+  ::CloseHandle(LongToHandle(hold));
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {
@@ -72,6 +92,27 @@ std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix
     return std::nullopt;
   }
   return std::filesystem::path{name};
+}
+
+bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
+  // CREATE_NEW fails on anything already at the name, a link included; the file is the user's
+  // through the folder's access rules.
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  bool written = true;
+  while (written && !bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 20));
+    DWORD put = 0;
+    written = ::WriteFile(file, bytes.data(), chunk, &put, nullptr) && put > 0;
+    bytes.remove_prefix(put);
+  }
+  written = ::CloseHandle(file) && written;
+  if (!written) {
+    ::DeleteFileW(path.c_str());
+  }
+  return written;
 }
 
 }  // namespace vellumor::platform

@@ -11,7 +11,7 @@ using platform::RegistryRoot;
 CheckFixture::CheckFixture()
     : registry_{dir_.Path()},
       transport_{
-          updater::MakeCurlTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}})} {}
+          platform::MakeHttpTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}})} {}
 
 void CheckFixture::CreateProductKey() {
   registry_.CreateKey(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"));

@@ -48,7 +48,7 @@ class CheckFixture : public ::testing::Test {
   platform::Registry registry_;
   platform::FixedClock clock_{platform::LocalTime{}, kNow};
   TestHttpServer server_;
-  std::unique_ptr<updater::HttpTransport> transport_;
+  std::unique_ptr<platform::HttpTransport> transport_;
   std::string connection_{"LAN"};
   ScriptedCheckView view_;
   updater::CheckContext context_;

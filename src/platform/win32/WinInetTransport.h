@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "updater/HttpTransport.h"
+#include "platform/HttpTransport.h"
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 // http and https only; redirects followed, never from https down to http (WinINet refuses
 // those); nothing taken from or written to the cache, so every check sees the page as it is.
 std::unique_ptr<HttpTransport> MakeWinInetTransport(TransportTimeouts timeouts = {});
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

@@ -1,21 +1,18 @@
 // The HTTP transport over WinINet: one session per page, as each probe opens a session of its
 // own, and one request opened by its address, under a watch that ends it when it stalls.
 
-#include "updater/win32/WinInetTransport.h"
+#include "platform/win32/WinInetTransport.h"
 
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include "platform/win32/TransferWatchdog.h"
 #include "platform/win32/WideText.h"
-#include "updater/win32/TransferWatchdog.h"
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 namespace {
-
-using platform::Utf8FromWide;
-using platform::WideFromUtf8;
 
 // The network's own words for the failure: WinINet keeps its texts in its own module, and for
 // an extended error the server's last response says what happened.
@@ -179,4 +176,8 @@ std::unique_ptr<HttpTransport> MakeWinInetTransport(TransportTimeouts timeouts) 
   return std::make_unique<WinInetTransport>(timeouts);
 }
 
-}  // namespace vellumor::updater
+std::unique_ptr<HttpTransport> MakeHttpTransport(TransportTimeouts timeouts) {
+  return MakeWinInetTransport(timeouts);
+}
+
+}  // namespace vellumor::platform

@@ -1,6 +1,6 @@
 #pragma once
-// Fetching a web page, behind an interface so that the probes do not care how. The one real
-// implementation uses libcurl.
+// Fetching a web page, behind an interface so that the updater's probes do not care how: libcurl
+// on Linux, WinINet on Windows.
 
 #include <chrono>
 #include <memory>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 // Takes a response as it arrives. Either call may return false to end the transfer early; that
 // is not a failure.
@@ -45,9 +45,9 @@ struct TransportTimeouts {
   std::chrono::milliseconds total{std::chrono::minutes{2}};
 };
 
-// http and https only (certificates verified), redirects followed but never from https down to
-// http, the system's proxy variables honoured. `trustedAuthorities` names a file of the
-// certificate authorities to trust; "" trusts the system's.
-std::unique_ptr<HttpTransport> MakeCurlTransport(TransportTimeouts timeouts = {}, std::string trustedAuthorities = {});
+// The system's web client: http and https only (certificates checked against the system's
+// authorities), redirects followed but never from https down to http, the system's proxy
+// settings honoured.
+std::unique_ptr<HttpTransport> MakeHttpTransport(TransportTimeouts timeouts = {});
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

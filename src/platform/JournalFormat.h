@@ -3,6 +3,7 @@
 // after it. Each record is a kind letter and a value, ended by a NUL byte (no path holds one);
 // a record cut off by the death of its run has no NUL and is ignored.
 
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,18 @@ inline constexpr char kFolder = 'F';       // staged files may appear in this fo
 inline constexpr std::string_view kPrefix = "vlm";
 inline constexpr std::string_view kJournalExtension = ".run";
 inline constexpr std::string_view kStagedPrefix = ".vellumor-";
+
+// A run's tag: eight hexadecimal digits, random, so that runs rarely try the same name twice.
+inline std::string NewTag() {
+  std::random_device random;
+  const unsigned value = random();
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string tag(8, '0');
+  for (int i = 0; i < 8; ++i) {
+    tag[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
+  }
+  return tag;
+}
 
 struct Record {
   char kind;

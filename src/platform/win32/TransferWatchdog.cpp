@@ -1,8 +1,8 @@
-#include "updater/win32/TransferWatchdog.h"
+#include "platform/win32/TransferWatchdog.h"
 
 #include <algorithm>
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 TransferWatchdog::TransferWatchdog(HINTERNET session, const TransportTimeouts& timeouts)
     : session_{session},
@@ -64,4 +64,4 @@ void TransferWatchdog::CloseHandlesLocked() {
   }
 }
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

@@ -1,10 +1,10 @@
-#include "updater/ConnectionState.h"
+#include "platform/ConnectionState.h"
 
 #include "platform/win32/WindowsApi.h"
 // After windows.h: WinINet's header relies on its types.
 #include <wininet.h>
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 std::string SystemConnectionState() {
   DWORD flags = 0;
@@ -23,4 +23,4 @@ std::string SystemConnectionState() {
   return kOffline;
 }
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

@@ -1,9 +1,9 @@
-#include "updater/ConnectionState.h"
+#include "platform/ConnectionState.h"
 
 #include <ifaddrs.h>
 #include <net/if.h>
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 std::string SystemConnectionState() {
   ifaddrs* interfaces = nullptr;
@@ -18,4 +18,4 @@ std::string SystemConnectionState() {
   return online ? "LAN" : kOffline;
 }
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

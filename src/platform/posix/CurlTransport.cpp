@@ -9,9 +9,9 @@
 #include <string>
 #include <utility>
 
-#include "updater/HttpTransport.h"
+#include "platform/posix/CurlTransport.h"
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 namespace {
 
@@ -174,8 +174,12 @@ class CurlTransport final : public HttpTransport {
 
 }  // namespace
 
+std::unique_ptr<HttpTransport> MakeHttpTransport(TransportTimeouts timeouts) {
+  return MakeCurlTransport(timeouts, {});
+}
+
 std::unique_ptr<HttpTransport> MakeCurlTransport(TransportTimeouts timeouts, std::string trustedAuthorities) {
   return std::make_unique<CurlTransport>(timeouts, std::move(trustedAuthorities));
 }
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

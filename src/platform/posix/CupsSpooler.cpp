@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "printer/PrinterSystem.h"
+#include "platform/Spooler.h"
 
-namespace vellumor::printer {
+namespace vellumor::platform {
 namespace {
 
 // The destinations libcups knows, freed with the object.
@@ -106,7 +106,7 @@ std::string SavedDefaultName() {
   return ServerDefaultName();
 }
 
-class CupsPrinterSystem final : public PrinterSystem {
+class CupsSpooler final : public Spooler {
  public:
   DefaultDestination Default() override {
     const std::string named = SavedDefaultName();
@@ -121,7 +121,8 @@ class CupsPrinterSystem final : public PrinterSystem {
     return {DefaultDestination::State::Unreadable, named};
   }
 
-  std::optional<std::string> DeviceUri(std::string_view printer) override {
+  // A printer's port is its device URI.
+  std::optional<std::string> Port(std::string_view printer) override {
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, std::string{printer}.c_str(), nullptr);
     if (dest == nullptr) {
       return std::nullopt;
@@ -174,8 +175,13 @@ class CupsPrinterSystem final : public PrinterSystem {
 
 }  // namespace
 
-std::unique_ptr<PrinterSystem> MakeCupsPrinterSystem() {
-  return std::make_unique<CupsPrinterSystem>();
+std::unique_ptr<Spooler> MakeSystemSpooler() {
+  return std::make_unique<CupsSpooler>();
 }
 
-}  // namespace vellumor::printer
+// The device URI the product's CUPS backend announces; the install script reads it from there.
+std::string_view ProductPrinterPort() {
+  return "vellumor:/";
+}
+
+}  // namespace vellumor::platform

@@ -10,12 +10,12 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/HttpTransport.h"
 #include "platform/win32/WindowsApi.h"
-#include "updater/HttpTransport.h"
 // After windows.h: WinINet's header relies on its types.
 #include <wininet.h>
 
-namespace vellumor::updater {
+namespace vellumor::platform {
 
 class TransferWatchdog final {
  public:
@@ -50,4 +50,4 @@ class TransferWatchdog final {
   std::thread thread_;
 };
 
-}  // namespace vellumor::updater
+}  // namespace vellumor::platform

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "platform/Spooler.h"
 #include "printer/DefaultPrinter.h"
 #include "printer/ProductPrinter.h"
 #include "printer/support/PrivateCups.h"
@@ -19,7 +20,7 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-class CupsPrinterSystemTest : public ::testing::Test {
+class CupsSpoolerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     home_ = new test::TempDir;
@@ -44,7 +45,7 @@ class CupsPrinterSystemTest : public ::testing::Test {
       GTEST_SKIP() << "no CUPS scheduler can be started here: " << startError_;
     }
     std::filesystem::remove_all(home_->Path() / ".cups");
-    printers_ = MakeCupsPrinterSystem();
+    printers_ = platform::MakeSystemSpooler();
   }
   void TearDown() override {
     ::unsetenv("LPDEST");
@@ -56,10 +57,10 @@ class CupsPrinterSystemTest : public ::testing::Test {
   static inline test::TempDir* home_{nullptr};
   static inline PrivateCups* cups_{nullptr};
   static inline std::string startError_;
-  std::unique_ptr<PrinterSystem> printers_;
+  std::unique_ptr<platform::Spooler> printers_;
 };
 
-TEST_F(CupsPrinterSystemTest, DefaultPrinterAndItsPort) {
+TEST_F(CupsSpoolerTest, DefaultPrinterAndItsPort) {
   EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
   EXPECT_EQ(GetPrinterPortName(*printers_, ""), "");
 
@@ -77,7 +78,7 @@ TEST_F(CupsPrinterSystemTest, DefaultPrinterAndItsPort) {
   EXPECT_THAT(Lpoptions(), HasSubstr("sides=two-sided-long-edge"));
 }
 
-TEST_F(CupsPrinterSystemTest, LongNamesAreKeptWhole) {
+TEST_F(CupsSpoolerTest, LongNamesAreKeptWhole) {
   const std::string name = "Second_floor_colour_laser_next_to_the_kitchen";
   cups_->AddPlainPrinter(name);
   ASSERT_EQ(SetDefaultPrinter(*printers_, name), 0);
@@ -86,7 +87,7 @@ TEST_F(CupsPrinterSystemTest, LongNamesAreKeptWhole) {
   cups_->Run({"lpadmin", "-x", name});
 }
 
-TEST_F(CupsPrinterSystemTest, UnknownPrinterChangesNothing) {
+TEST_F(CupsSpoolerTest, UnknownPrinterChangesNothing) {
   ASSERT_EQ(SetDefaultPrinter(*printers_, "Office"), 0);
   EXPECT_EQ(SetDefaultPrinter(*printers_, "Nowhere"), 1);
   EXPECT_EQ(SetDefaultPrinter(*printers_, ""), 1);
@@ -94,7 +95,7 @@ TEST_F(CupsPrinterSystemTest, UnknownPrinterChangesNothing) {
   EXPECT_EQ(GetPrinterPortName(*printers_, "Nowhere"), "");
 }
 
-TEST_F(CupsPrinterSystemTest, DefaultNamingAMissingPrinterIsNotSet) {
+TEST_F(CupsSpoolerTest, DefaultNamingAMissingPrinterIsNotSet) {
   cups_->AddPlainPrinter("Temporary");
   ASSERT_EQ(SetDefaultPrinter(*printers_, "Temporary"), 0);
   cups_->Run({"lpadmin", "-x", "Temporary"});
@@ -105,7 +106,7 @@ TEST_F(CupsPrinterSystemTest, DefaultNamingAMissingPrinterIsNotSet) {
   EXPECT_EQ(GetDefaultPrinterName(*printers_), "");
 }
 
-TEST_F(CupsPrinterSystemTest, TheDefaultIsTheSavedOneNotTheSessionsChoice) {
+TEST_F(CupsSpoolerTest, TheDefaultIsTheSavedOneNotTheSessionsChoice) {
   // Without a default of the user's own, the scheduler's counts.
   cups_->AddPlainPrinter("Shared");
   cups_->Run({"lpadmin", "-d", "Shared"});
@@ -127,14 +128,14 @@ TEST_F(CupsPrinterSystemTest, TheDefaultIsTheSavedOneNotTheSessionsChoice) {
   }
 }
 
-TEST_F(CupsPrinterSystemTest, PrintingQueuesAJobOrSaysWhyNot) {
+TEST_F(CupsSpoolerTest, PrintingQueuesAJobOrSaysWhyNot) {
   const test::TempDir folder;
   const std::filesystem::path file = folder / "note.txt";
   test::WriteFileBytes(file, "A note\n");
   cups_->AddPlainPrinter("Held");
   cups_->Run({"cupsdisable", "Held"});
 
-  const PrinterResult queued = printers_->PrintFile("Held", file, "note.txt", {});
+  const platform::PrinterResult queued = printers_->PrintFile("Held", file, "note.txt", {});
   ASSERT_TRUE(queued.Ok()) << queued.error;
   EXPECT_GT(queued.jobId, 0);
   EXPECT_THAT(cups_->Jobs("Held"), ::testing::ElementsAre("Held-" + std::to_string(queued.jobId)));

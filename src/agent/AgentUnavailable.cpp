@@ -1,0 +1,16 @@
+// `vellumor --agent` on Windows. The agent carries jobs from a print system that runs outside
+// the user's session into it; Windows starts the printer's port in the session already, so
+// there is nothing for an agent to do.
+
+#include <cstdio>
+
+#include "agent/AgentStart.h"
+
+namespace vellumor::agent {
+
+int RunSessionAgent() {
+  std::fputs("vellumor: no session agent is needed on Windows; the printer starts the program itself\n", stderr);
+  return 2;
+}
+
+}  // namespace vellumor::agent

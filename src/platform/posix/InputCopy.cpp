@@ -1,0 +1,165 @@
+// The job's copy on Linux: after the head, the rest moves inside the kernel (copy_file_range when
+// the job comes from a file, splice when it comes through a pipe, as from a printer port), with
+// read and write as the fallback.
+
+#include "platform/InputCopy.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/posix/Descriptor.h"
+
+namespace vellumor::platform {
+namespace {
+
+// Large enough that a big job streams at the speed of the disk.
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0 || errno != EINTR) {
+      return got;
+    }
+  }
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fd, data, size);
+    if (put < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+enum class KernelCopy { Done, Failed, Unsupported, Cancelled };
+
+// Whether the input has something to read; false once the job is cancelled, which may happen
+// while the input is silent (a printer port that stalls) as well as while it flows.
+bool InputReady(int input, const Cancellation* cancellation) {
+  return cancellation == nullptr || cancellation->WaitReadable(input);
+}
+
+// Moves the rest of the input to the output inside the kernel.
+KernelCopy CopyInKernel(int input, int output, const Cancellation* cancellation) {
+  // Steps small enough that a cancellation is noticed soon.
+  constexpr std::size_t kStep = 1 << 26;
+  bool first = true;
+  for (;;) {
+    if (cancellation != nullptr && cancellation->Requested()) {
+      return KernelCopy::Cancelled;
+    }
+    ssize_t moved = ::copy_file_range(input, nullptr, output, nullptr, kStep, 0);
+    if (moved < 0 && first &&
+        (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) {
+      break;  // not a file: try splice below
+    }
+    if (moved < 0 && errno == EINTR) {
+      continue;
+    }
+    if (moved < 0) {
+      return KernelCopy::Failed;
+    }
+    if (moved == 0) {
+      return KernelCopy::Done;
+    }
+    first = false;
+  }
+  first = true;
+  for (;;) {
+    if (!InputReady(input, cancellation)) {
+      return KernelCopy::Cancelled;
+    }
+    const ssize_t moved = ::splice(input, nullptr, output, nullptr, 1 << 20, SPLICE_F_MOVE);
+    if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
+      return KernelCopy::Unsupported;
+    }
+    if (moved < 0 && errno == EINTR) {
+      continue;
+    }
+    if (moved < 0) {
+      return KernelCopy::Failed;
+    }
+    if (moved == 0) {
+      return KernelCopy::Done;
+    }
+    first = false;
+  }
+}
+
+using Result = InputCopy::Result;
+
+// Copies everything from `input` to `output`, keeping the first `headBytes` in `head`.
+Result CopyAll(int input, int output, std::size_t headBytes, std::string& head, const Cancellation* cancellation) {
+  std::vector<char> buffer(kCopyChunk);
+  bool first = true;
+  bool kernelTried = false;
+  for (;;) {
+    if (head.size() >= headBytes && !kernelTried) {
+      kernelTried = true;
+      const KernelCopy kernel = CopyInKernel(input, output, cancellation);
+      if (kernel == KernelCopy::Cancelled) {
+        return Result::Cancelled;
+      }
+      if (kernel != KernelCopy::Unsupported) {
+        return kernel == KernelCopy::Done ? Result::Copied : Result::Failed;
+      }
+    }
+    // Short reads while the head fills keep the head to exactly what the job's start holds.
+    const std::size_t want = head.size() < headBytes ? headBytes - head.size() : buffer.size();
+    if (!InputReady(input, cancellation)) {
+      return Result::Cancelled;
+    }
+    const ssize_t got = ReadSome(input, buffer.data(), want);
+    if (got < 0) {
+      return first ? Result::NoData : Result::Failed;
+    }
+    if (got == 0) {
+      return first ? Result::NoData : Result::Copied;
+    }
+    first = false;
+    if (head.size() < headBytes) {
+      head.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    if (!WriteAll(output, buffer.data(), static_cast<std::size_t>(got))) {
+      return Result::Failed;
+    }
+  }
+}
+
+}  // namespace
+
+bool IsTerminal(int input) {
+  return ::isatty(input) == 1;
+}
+
+InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std::size_t headBytes,
+                             const Cancellation* cancellation) {
+  // A new file of our own: whatever already stands at that name (a link planted to make the job
+  // overwrite another file, or a job file someone prepared) is neither written through nor taken
+  // as the job.
+  Descriptor file{::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+  InputCopy copy;
+  if (!file.Valid()) {
+    copy.result = Result::NotCreated;
+    return copy;
+  }
+  copy.result = CopyAll(input, file.Get(), headBytes, copy.head, cancellation);
+  // A close that fails can mean data that never reached the disk.
+  if (file.Close() != 0 && copy.result == Result::Copied) {
+    copy.result = Result::Failed;
+  }
+  return copy;
+}
+
+}  // namespace vellumor::platform
