@@ -155,7 +155,10 @@ bool PrivateCups::WaitForJobs(std::chrono::seconds timeout) const {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < end) {
     const ProcessResult pending = Run({"lpstat", "-W", "not-completed", "-o"});
-    if (pending.exitCode == 0 && pending.out.empty()) {
+    // A cancelled job counts as completed at once, while its backend is still being stopped; it
+    // is done when that has ended too.
+    if (pending.exitCode == 0 && pending.out.empty() &&
+        Run({"lpstat", "-W", "completed", "-l", "-o"}).out.find("processing-to-stop-point") == std::string::npos) {
       return true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds{200});
