@@ -34,10 +34,10 @@ std::vector<std::string> SessionEnvironment() {
   return environment;
 }
 
-// The files whose removal ends the session: the agent's own socket in the runtime folder (the
-// folder is emptied or unmounted at logout), the Wayland socket and a local X display's socket.
-void WatchSession(platform::RemovalWatch& watch, const std::filesystem::path& runtime) {
-  watch.Add(AgentSocket(runtime));
+// The display files whose removal ends the session: the Wayland socket and a local X display's
+// socket. (The agent's own socket in the runtime folder, emptied or unmounted at logout, is
+// watched once it exists.)
+void WatchDisplays(platform::RemovalWatch& watch, const std::filesystem::path& runtime) {
   if (const std::string wayland = Variable("WAYLAND_DISPLAY"); !wayland.empty()) {
     watch.Add(runtime / wayland);
   }
@@ -70,6 +70,14 @@ int RunSessionAgent() {
   if (!lock.taken) {
     return Say("a session agent already serves this session at " + socket.string(), 0);
   }
+  // Without file notices the agent still ends with the signals and its controlling connection.
+  // The displays are watched before anyone can reach the agent: whoever finds it listening may
+  // end the session at once, and that must not go unnoticed.
+  std::string watchError;
+  std::unique_ptr<platform::RemovalWatch> session = platform::RemovalWatch::Create(watchError);
+  if (session) {
+    WatchDisplays(*session, runtime);
+  }
   std::string error;
   std::optional<platform::LocalSocket> listener = platform::LocalSocket::Listen(socket, error);
   std::unique_ptr<platform::EventWait> events = listener ? platform::EventWait::Create(error) : nullptr;
@@ -79,10 +87,8 @@ int RunSessionAgent() {
     }
     return Say(error, 2);
   }
-  // Without file notices the agent still ends with the signals and its controlling connection.
-  std::unique_ptr<platform::RemovalWatch> session = platform::RemovalWatch::Create(error);
   if (session) {
-    WatchSession(*session, runtime);
+    session->Add(socket);
   }
   std::error_code missing;
   const std::filesystem::path home = Variable("HOME");

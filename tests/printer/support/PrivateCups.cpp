@@ -156,7 +156,8 @@ bool PrivateCups::WaitForJobs(std::chrono::seconds timeout) const {
   while (std::chrono::steady_clock::now() < end) {
     const ProcessResult pending = Run({"lpstat", "-W", "not-completed", "-o"});
     // A cancelled job counts as completed at once, while its filters and backend are still
-    // being stopped; its printer is busy until they have ended.
+    // being stopped; its printer is busy until they have ended. (Its reason,
+    // processing-to-stop-point, stays on a failed job for good and tells nothing.)
     const ProcessResult printers = Run({"lpstat", "-p"});
     if (pending.exitCode == 0 && pending.out.empty() && printers.out.find("now printing") == std::string::npos) {
       return true;
