@@ -111,35 +111,6 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
   return target;
 }
 
-OutputTarget::OutputTarget(OutputTarget&& other) noexcept
-    : state_{other.state_},
-      fd_{std::exchange(other.fd_, -1)},
-      mode_{other.mode_},
-      owner_{other.owner_},
-      group_{other.group_},
-      error_{std::move(other.error_)},
-      path_{std::move(other.path_)},
-      version_{other.version_} {}
-
-OutputTarget& OutputTarget::operator=(OutputTarget&& other) noexcept {
-  if (this != &other) {
-    Release();
-    state_ = other.state_;
-    fd_ = std::exchange(other.fd_, -1);
-    mode_ = other.mode_;
-    owner_ = other.owner_;
-    group_ = other.group_;
-    error_ = std::move(other.error_);
-    path_ = std::move(other.path_);
-    version_ = other.version_;
-  }
-  return *this;
-}
-
-OutputTarget::~OutputTarget() {
-  Release();
-}
-
 std::filesystem::path OutputTarget::ReadablePath() const {
   return "/proc/self/fd/" + std::to_string(fd_);
 }

@@ -54,15 +54,6 @@ std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder
   return StagedFile{pattern, fd};
 }
 
-StagedFile::StagedFile(StagedFile&& other) noexcept
-    : path_{std::move(other.path_)},
-      fd_{std::exchange(other.fd_, -1)},
-      present_{std::exchange(other.present_, false)} {}
-
-StagedFile::~StagedFile() {
-  Discard();
-}
-
 bool StagedFile::Sync() {
   return fd_ >= 0 && ::fsync(fd_) == 0;
 }

@@ -48,15 +48,6 @@ std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder
   return std::nullopt;
 }
 
-StagedFile::StagedFile(StagedFile&& other) noexcept
-    : path_{std::move(other.path_)},
-      fd_{std::exchange(other.fd_, -1)},
-      present_{std::exchange(other.present_, false)} {}
-
-StagedFile::~StagedFile() {
-  Discard();
-}
-
 bool StagedFile::Sync() {
   return fd_ != -1 && ::FlushFileBuffers(HandleOf(fd_)) != 0;
 }
