@@ -50,38 +50,18 @@ bool InputReady(int input, const Cancellation* cancellation) {
   return cancellation == nullptr || cancellation->WaitReadable(input);
 }
 
-// Moves the rest of the input to the output inside the kernel.
-KernelCopy CopyInKernel(int input, int output, const Cancellation* cancellation) {
-  // Steps small enough that a cancellation is noticed soon.
-  constexpr std::size_t kStep = 1 << 26;
+// Repeats one kind of kernel copy until the input ends. `ready` is asked before each step;
+// `unsupported` tells from the first step's error that this kind of copy does not apply to these
+// files (a retried interruption is no step).
+template <typename Step, typename Ready>
+KernelCopy RepeatCopy(Step step, Ready ready, bool (*unsupported)(int error)) {
   bool first = true;
   for (;;) {
-    if (cancellation != nullptr && cancellation->Requested()) {
+    if (!ready()) {
       return KernelCopy::Cancelled;
     }
-    ssize_t moved = ::copy_file_range(input, nullptr, output, nullptr, kStep, 0);
-    if (moved < 0 && first &&
-        (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) {
-      break;  // not a file: try splice below
-    }
-    if (moved < 0 && errno == EINTR) {
-      continue;
-    }
-    if (moved < 0) {
-      return KernelCopy::Failed;
-    }
-    if (moved == 0) {
-      return KernelCopy::Done;
-    }
-    first = false;
-  }
-  first = true;
-  for (;;) {
-    if (!InputReady(input, cancellation)) {
-      return KernelCopy::Cancelled;
-    }
-    const ssize_t moved = ::splice(input, nullptr, output, nullptr, 1 << 20, SPLICE_F_MOVE);
-    if (moved < 0 && first && (errno == EINVAL || errno == ENOSYS)) {
+    const ssize_t moved = step();
+    if (moved < 0 && first && unsupported(errno)) {
       return KernelCopy::Unsupported;
     }
     if (moved < 0 && errno == EINTR) {
@@ -95,6 +75,25 @@ KernelCopy CopyInKernel(int input, int output, const Cancellation* cancellation)
     }
     first = false;
   }
+}
+
+// Moves the rest of the input to the output inside the kernel: copy_file_range between files,
+// else splice from a pipe.
+KernelCopy CopyInKernel(int input, int output, const Cancellation* cancellation) {
+  // Steps small enough that a cancellation is noticed soon.
+  constexpr std::size_t kStep = 1 << 26;
+  const KernelCopy copied =
+      RepeatCopy([&] { return ::copy_file_range(input, nullptr, output, nullptr, kStep, 0); },
+                 [cancellation] { return cancellation == nullptr || !cancellation->Requested(); },
+                 [](int error) {
+                   return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+                 });
+  if (copied != KernelCopy::Unsupported) {
+    return copied;
+  }
+  return RepeatCopy([&] { return ::splice(input, nullptr, output, nullptr, 1 << 20, SPLICE_F_MOVE); },
+                    [&] { return InputReady(input, cancellation); },
+                    [](int error) { return error == EINVAL || error == ENOSYS; });
 }
 
 using Result = InputCopy::Result;
