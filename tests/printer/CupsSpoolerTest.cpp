@@ -4,60 +4,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/Spooler.h"
 #include "printer/DefaultPrinter.h"
 #include "printer/ProductPrinter.h"
-#include "printer/support/PrivateCups.h"
-#include "support/TempDir.h"
+#include "printer/support/UserCupsTest.h"
 
 namespace vellumor::printer {
 namespace {
 
-using test::PrivateCups;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
-class CupsSpoolerTest : public ::testing::Test {
+class CupsSpoolerTest : public test::UserCupsTest {
  protected:
   static void SetUpTestSuite() {
-    home_ = new test::TempDir;
-    cups_ = PrivateCups::Start(startError_).release();
-    if (cups_ != nullptr) {
-      // libcups reads these once per thread, at its first call.
-      ::setenv("CUPS_SERVER", cups_->Server().c_str(), 1);
-      ::setenv("HOME", home_->Path().c_str(), 1);
-      ::unsetenv("LPDEST");
-      ::unsetenv("PRINTER");
+    if (StartCups()) {
       cups_->AddPlainPrinter("Office");
     }
   }
-  static void TearDownTestSuite() {
-    delete cups_;
-    cups_ = nullptr;
-    delete home_;
-  }
-
-  void SetUp() override {
-    if (cups_ == nullptr) {
-      GTEST_SKIP() << "no CUPS scheduler can be started here: " << startError_;
-    }
-    std::filesystem::remove_all(home_->Path() / ".cups");
-    printers_ = platform::MakeSystemSpooler();
-  }
-  void TearDown() override {
-    ::unsetenv("LPDEST");
-    ::unsetenv("PRINTER");
-  }
-
-  static std::string Lpoptions() { return test::ReadFileBytes(home_->Path() / ".cups/lpoptions"); }
-
-  static inline test::TempDir* home_{nullptr};
-  static inline PrivateCups* cups_{nullptr};
-  static inline std::string startError_;
-  std::unique_ptr<platform::Spooler> printers_;
 };
 
 TEST_F(CupsSpoolerTest, DefaultPrinterAndItsPort) {

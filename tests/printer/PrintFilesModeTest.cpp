@@ -5,20 +5,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/Spooler.h"
 #include "printer/DefaultPrinter.h"
 #include "printer/PrintFilesMode.h"
 #include "printer/ProductPrinter.h"
-#include "printer/support/PrivateCups.h"
+#include "printer/support/UserCupsTest.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TempDir.h"
 
 namespace vellumor::printer {
 namespace {
 
-using test::PrivateCups;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -50,24 +47,16 @@ class ChangeLimitedPrinters final : public platform::Spooler {
   std::optional<platform::DefaultDestination> stuck_;
 };
 
-class PrintFilesModeTest : public ::testing::Test {
+class PrintFilesModeTest : public test::UserCupsTest {
  protected:
   static void SetUpTestSuite() {
-    home_ = new test::TempDir;
-    cups_ = PrivateCups::Start(startError_).release();
-    if (cups_ == nullptr) {
+    if (!StartCups()) {
       return;
     }
-    ::setenv("CUPS_SERVER", cups_->Server().c_str(), 1);
-    ::setenv("HOME", home_->Path().c_str(), 1);
-    ::unsetenv("LPDEST");
-    ::unsetenv("PRINTER");
     const test::ProcessResult installed =
         cups_->InstallProductPrinter(test::SharedProgramCopy(cups_->Folder() / "program", VELLUMOR_BINARY));
     if (installed.exitCode != 0) {
-      startError_ = "install-printer.sh failed: " + installed.err;
-      delete cups_;
-      cups_ = nullptr;
+      StopCups("install-printer.sh failed: " + installed.err);
       return;
     }
     cups_->AddPlainPrinter("Office");
@@ -76,26 +65,16 @@ class PrintFilesModeTest : public ::testing::Test {
                 "drv:///sample.drv/generic.ppd"});
     cups_->Run({"cupsdisable", "Vellumor", "Office", "Desk", "Archive"});
   }
-  static void TearDownTestSuite() {
-    delete cups_;
-    cups_ = nullptr;
-    delete home_;
-  }
 
   void SetUp() override {
-    if (cups_ == nullptr) {
-      GTEST_SKIP() << "no CUPS scheduler can be started here: " << startError_;
+    UserCupsTest::SetUp();
+    if (IsSkipped()) {
+      return;
     }
-    std::filesystem::remove_all(home_->Path() / ".cups");
     cups_->Run({"cancel", "-a", "-x"});
-    printers_ = platform::MakeSystemSpooler();
     for (const char* name : {"first.txt", "second.txt"}) {
       test::WriteFileBytes(files_ / name, std::string{"The file "} + name + "\n");
     }
-  }
-  void TearDown() override {
-    ::unsetenv("LPDEST");
-    ::unsetenv("PRINTER");
   }
 
   PrintFilesReport Run(const std::vector<FileArgument>& files, bool filesLeftOut = false) {
@@ -110,10 +89,6 @@ class PrintFilesModeTest : public ::testing::Test {
   }
   FileArgument File(const char* name) const { return {(files_ / name).string(), false}; }
 
-  static inline test::TempDir* home_{nullptr};
-  static inline PrivateCups* cups_{nullptr};
-  static inline std::string startError_;
-  std::unique_ptr<platform::Spooler> printers_;
   test::ScriptedInteraction ui_;
   test::TempDir files_;
   int steps_{0};
@@ -136,12 +111,12 @@ TEST_F(PrintFilesModeTest, SwitchesToTheProductPrinterAndBack) {
 
 TEST_F(PrintFilesModeTest, DefaultOnTheProductPortIsKept) {
   ASSERT_EQ(SetDefaultPrinter(*printers_, "Archive"), 0);
-  const std::string before = test::ReadFileBytes(home_->Path() / ".cups/lpoptions");
+  const std::string before = Lpoptions();
   const PrintFilesReport report = Run({File("first.txt")});
   EXPECT_EQ(report.queued, 1);
   EXPECT_THAT(cups_->Jobs("Archive"), SizeIs(1));
   EXPECT_THAT(cups_->Jobs("Vellumor"), IsEmpty());
-  EXPECT_EQ(test::ReadFileBytes(home_->Path() / ".cups/lpoptions"), before);
+  EXPECT_EQ(Lpoptions(), before);
   EXPECT_EQ(steps_, 60);
 }
 
@@ -217,7 +192,7 @@ TEST_F(PrintFilesModeTest, ASessionsPrinterChoiceLeavesTheSavedDefaultAlone) {
     ::unsetenv(variable);
     EXPECT_EQ(report.queued, 1);
     EXPECT_THAT(cups_->Jobs("Desk"), IsEmpty());
-    EXPECT_THAT(test::ReadFileBytes(home_->Path() / ".cups/lpoptions"), HasSubstr("Default Office"));
+    EXPECT_THAT(Lpoptions(), HasSubstr("Default Office"));
     EXPECT_THAT(ui_.messages, IsEmpty());
   }
   EXPECT_THAT(cups_->Jobs("Vellumor"), SizeIs(2));
