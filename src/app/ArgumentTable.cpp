@@ -37,12 +37,13 @@ std::string_view ArgumentPart(std::string_view commandLine) {
 
 // Keeps the table inside its limits: an entry past the 255th is left out, and both cases are
 // flagged so that a reader never takes a partial command line for a whole one.
-void Store(ArgumentTable& table, std::string&& token) {
+void Store(ArgumentTable& table, std::string&& token, bool cut) {
   if (table.entries.size() >= ArgumentTable::kMaxEntries) {
     table.entriesDropped = true;
     return;
   }
   table.entries.push_back(std::move(token));
+  table.cut.push_back(cut);
 }
 
 std::string WithoutQuotes(std::string_view text) {
@@ -67,27 +68,35 @@ ArgumentTable SplitCommandLine(std::string_view commandLine) {
   // the entry, as readers expect the raw form.
   std::string token;
   bool inQuotes{false};
-  bool tokenCut{false};
+  bool tokenFull{false};
+  bool tokenCut{false};  // more than the separating space was left out
   for (const char c : commandLine) {
-    if (!tokenCut && token.size() < ArgumentTable::kMaxEntryLength) {
+    const bool separates = c == ' ' && !inQuotes;
+    if (!tokenFull && token.size() < ArgumentTable::kMaxEntryLength) {
       token += c;
-    } else if (!tokenCut) {
-      // The entry is full and more follows. A name cut inside a character would carry half of it
-      // into the file name: such a character is left out whole.
-      token.resize(platform::Utf8Prefix(token + c, ArgumentTable::kMaxEntryLength).size());
-      tokenCut = true;
-      table.entriesCut = true;
+    } else {
+      if (!tokenFull) {
+        // The entry is full and more follows. A name cut inside a character would carry half of
+        // it into the file name: such a character is left out whole.
+        const std::size_t kept = platform::Utf8Prefix(token + c, ArgumentTable::kMaxEntryLength).size();
+        tokenCut = kept < token.size();
+        token.resize(kept);
+        tokenFull = true;
+        table.entriesCut = true;
+      }
+      tokenCut = tokenCut || !separates;
     }
     if (c == '"') {
       inQuotes = !inQuotes;
     }
-    if (c == ' ' && !inQuotes) {
-      Store(table, std::move(token));
+    if (separates) {
+      Store(table, std::move(token), tokenCut);
       token.clear();
+      tokenFull = false;
       tokenCut = false;
     }
   }
-  Store(table, std::move(token));
+  Store(table, std::move(token), tokenCut);
   return table;
 }
 

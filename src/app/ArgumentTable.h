@@ -14,8 +14,11 @@ struct ArgumentTable {
   static constexpr std::size_t kMaxEntryLength = 254;
 
   std::vector<std::string> entries;
+  // For each entry: it lost more than its separating space to the length limit, so readers must
+  // not act on it as if it were whole.
+  std::vector<bool> cut;
   // Set when the command line did not fit: entries beyond the limit were left out, or an entry
-  // was cut to the length limit. Readers must not act on a cut entry as if it were whole.
+  // was cut to the length limit.
   bool entriesDropped{false};
   bool entriesCut{false};
 

@@ -13,26 +13,11 @@
 
 namespace vellumor::app {
 
-namespace {
-
-// Only an entry that reached the length limit, less a character that did not fit whole (up to
-// three bytes), can have been cut. It is whole when it ended there anyway: on its separating
-// space or its closing quote, outside quotes.
-bool EntryWasCut(const ArgumentTable& arguments, const std::string& entry) {
-  if (!arguments.entriesCut || entry.size() + 3 < ArgumentTable::kMaxEntryLength) {
-    return false;
-  }
-  const auto quotes = std::count(entry.begin(), entry.end(), '"');
-  return quotes % 2 != 0 || (entry.back() != ' ' && entry.back() != '"');
-}
-
-}  // namespace
-
 std::vector<printer::FileArgument> FileArguments(const ArgumentTable& arguments, int firstFileIndex) {
   std::vector<printer::FileArgument> files;
   for (int index = std::max(firstFileIndex, 1); index < arguments.Count(); ++index) {
     const std::string& entry = arguments.entries[static_cast<std::size_t>(index)];
-    files.push_back({CleanEntry(entry), EntryWasCut(arguments, entry)});
+    files.push_back({CleanEntry(entry), arguments.cut[static_cast<std::size_t>(index)]});
   }
   return files;
 }

@@ -56,6 +56,10 @@ TEST(FileArgumentsTest, OnlyEntriesCutShortAreMarked) {
     accents += "\xC3\xA9";
   }
   EXPECT_THAT(FilesOf({accents}), ElementsAre(IsFile(accents.substr(0, 252), true)));
+  // Written by hand: a whole last name near the limit stays whole beside a cut one.
+  const std::string nearLimit(252, 'e');
+  EXPECT_THAT(app::FileArguments(app::SplitCommandLine("vellumor " + longer + " " + nearLimit), 1),
+              ElementsAre(IsFile(longer.substr(0, 254), true), IsFile(nearLimit, false)));
 }
 
 // The built program, run by the test user with file arguments.
