@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "printer/ProductPrinter.h"
+
 namespace vellumor::agent {
 namespace {
 
@@ -129,6 +131,17 @@ std::optional<ProgramEnd> DecodeEnd(std::string_view payload) {
     return std::nullopt;
   }
   return end;
+}
+
+std::vector<std::string> ProgramArguments(const std::filesystem::path& program, const JobOrder& order) {
+  std::vector<std::string> arguments{program.string()};
+  if (!order.documentName.empty()) {
+    arguments.push_back("-b" + order.documentName);
+  }
+  if (!order.printedFile.empty()) {
+    arguments.push_back(std::string{'-', printer::kPrintedFileProgramOption} + order.printedFile);
+  }
+  return arguments;
 }
 
 }  // namespace vellumor::agent

@@ -14,9 +14,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellumor::agent {
 
@@ -66,6 +68,9 @@ std::string EncodeJob(const JobOrder& order);
 std::optional<JobOrder> DecodeJob(std::string_view payload, std::string& why);
 // "" when the order can travel; else why not.
 std::string JobOrderProblem(const JobOrder& order);
+// The command line that converts an order: `program` with its "-b" and printed-file options, as
+// both the agent and the port, when no agent answers, start it.
+std::vector<std::string> ProgramArguments(const std::filesystem::path& program, const JobOrder& order);
 
 std::string EncodeEnd(const ProgramEnd& end);
 std::optional<ProgramEnd> DecodeEnd(std::string_view payload);

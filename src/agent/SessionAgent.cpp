@@ -5,24 +5,12 @@
 #include "agent/AgentProtocol.h"
 #include "platform/ChildProcess.h"
 #include "platform/ServiceProcess.h"
-#include "printer/ProductPrinter.h"
 
 namespace vellumor::agent {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using platform::ReceivedMessage;
-
-std::vector<std::string> ProgramArguments(const std::filesystem::path& program, const JobOrder& order) {
-  std::vector<std::string> arguments{program.string()};
-  if (!order.documentName.empty()) {
-    arguments.push_back("-b" + order.documentName);
-  }
-  if (!order.printedFile.empty()) {
-    arguments.push_back(std::string{'-', printer::kPrintedFileProgramOption} + order.printedFile);
-  }
-  return arguments;
-}
 
 }  // namespace
 

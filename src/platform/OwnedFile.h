@@ -28,6 +28,9 @@ class OwnedFile final {
     return descriptor;
   }
   void Reset();
+  // Closes now and reports the result, 0 or -1 with errno (a failed close can mean lost data on
+  // some file systems).
+  int Close();
 
  private:
   int descriptor_{-1};

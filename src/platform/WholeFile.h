@@ -34,6 +34,11 @@ struct WholeFileRead {
 // waits (a FIFO is refused, not waited on) and nothing beyond `maxBytes` is read.
 WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes, FinalLink link);
 
+// For the realisations of ReadWholeFile: a refused read and its reason.
+WholeFileRead RefusedRead(std::string reason);
+// "larger than 4 MB", "larger than 100 bytes".
+std::string TooLargeReason(std::size_t maxBytes);
+
 // Temporary files that replace a file are named "<file><kReplacementSuffix>XXXXXX" beside it.
 inline constexpr std::string_view kReplacementSuffix = ".new-";
 

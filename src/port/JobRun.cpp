@@ -11,9 +11,9 @@
 #include <cstring>
 #include <vector>
 
+#include "agent/AgentProtocol.h"
 #include "platform/ChildProcess.h"
 #include "port/SessionHandOver.h"
-#include "printer/ProductPrinter.h"
 
 namespace vellumor::port {
 namespace {
@@ -75,14 +75,7 @@ std::vector<std::string> CleanEnvironment(const JobUser& user) {
 }  // namespace
 
 std::vector<std::string> ProgramArguments(const JobRequest& request) {
-  std::vector<std::string> arguments{request.program.string()};
-  if (!request.title.empty()) {
-    arguments.push_back("-b" + request.title);
-  }
-  if (!request.printedFile.empty()) {
-    arguments.push_back(std::string{'-', printer::kPrintedFileProgramOption} + request.printedFile);
-  }
-  return arguments;
+  return agent::ProgramArguments(request.program, {request.title, request.printedFile});
 }
 
 std::optional<int> RunJob(const JobRequest& request, std::string& error) {

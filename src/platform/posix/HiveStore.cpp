@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/OwnedFile.h"
 #include "platform/SystemEvents.h"
 #include "platform/WholeFile.h"
-#include "platform/posix/Descriptor.h"
 
 namespace vellumor::platform {
 
@@ -76,7 +76,7 @@ long HiveStore::Modify(const Change& change, HiveReadNotes& notes) const {
   }
   // Read access is enough for flock, and lets a lock file made by someone else still be used.
   const std::string lockPath = hivePath_.string() + ".lock";
-  Descriptor lock{::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)};
+  OwnedFile lock{::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)};
   if (!lock.Valid()) {
     return LastErrorCode();
   }

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "platform/posix/Descriptor.h"
+#include "platform/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -147,7 +147,7 @@ InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std
   // A new file of our own: whatever already stands at that name (a link planted to make the job
   // overwrite another file, or a job file someone prepared) is neither written through nor taken
   // as the job.
-  Descriptor file{::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+  OwnedFile file{::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
   InputCopy copy;
   if (!file.Valid()) {
     copy.result = Result::NotCreated;

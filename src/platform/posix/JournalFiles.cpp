@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/FileLock.h"
+
 namespace vellumor::platform::journal {
 namespace {
 
@@ -47,10 +49,7 @@ std::unique_ptr<OpenJournal> OpenJournalFile(const std::filesystem::path& path) 
     return std::make_unique<PosixJournal>(path, fd, false);
   }
   // Taken: its run is gone, unless another repair removed it between the look and the lock.
-  struct stat opened {};
-  struct stat named {};
-  if (::fstat(fd, &opened) != 0 || ::lstat(path.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
-      opened.st_dev != named.st_dev) {
+  if (!file_lock::StillNamed(fd, path)) {
     ::close(fd);
     return nullptr;
   }

@@ -11,4 +11,8 @@ void OwnedFile::Reset() {
   }
 }
 
+int OwnedFile::Close() {
+  return ::close(Release());
+}
+
 }  // namespace vellumor::platform

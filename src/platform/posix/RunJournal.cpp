@@ -26,7 +26,15 @@ std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempF
     }
     // Until the lock is taken, a starting run may take this new, empty journal for a dead one
     // and remove it; the name then no longer leads here and another one is made.
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    int locked = -1;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+      // A journal its run does not hold would look dead to the next run, which would remove this
+      // run's files; the run goes on without a journal instead.
+      ::unlink(path.c_str());
+      ::close(fd);
+      return nullptr;
     }
     if (file_lock::StillNamed(fd, path)) {
       return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, fd}};

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/OwnedFile.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
-#include "platform/posix/Descriptor.h"
 
 namespace vellumor::platform {
 
@@ -22,20 +22,8 @@ WholeFileRead ReadFailure(int error) {
   return {Status::Unreadable, {}, ErrorCodeFromErrno(error), std::generic_category().message(error)};
 }
 
-WholeFileRead Refusal(std::string reason) {
-  return {Status::Refused, {}, win_error::kInvalidData, std::move(reason)};
-}
-
 WholeFileWrite WriteFailure(int error) {
   return {false, ErrorCodeFromErrno(error), std::generic_category().message(error)};
-}
-
-std::string TooLarge(std::size_t maxBytes) {
-  constexpr std::size_t kMegabyte = std::size_t{1} << 20;
-  if (maxBytes >= kMegabyte && maxBytes % kMegabyte == 0) {
-    return "larger than " + std::to_string(maxBytes / kMegabyte) + " MB";
-  }
-  return "larger than " + std::to_string(maxBytes) + " bytes";
 }
 
 int WriteAll(int fd, std::string_view bytes) {
@@ -60,14 +48,14 @@ WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBy
   if (link == FinalLink::Refuse) {
     flags |= O_NOFOLLOW;
   }
-  Descriptor file{::open(path.c_str(), flags)};
+  OwnedFile file{::open(path.c_str(), flags)};
   if (!file.Valid()) {
     const int error = errno;
     if (error == ENOENT) {
       return {};
     }
     if (error == ELOOP && link == FinalLink::Refuse) {
-      return Refusal("a symbolic link");
+      return RefusedRead("a symbolic link");
     }
     return ReadFailure(error);
   }
@@ -79,10 +67,10 @@ WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBy
     return ReadFailure(EISDIR);
   }
   if (!S_ISREG(info.st_mode)) {
-    return Refusal("not a regular file");
+    return RefusedRead("not a regular file");
   }
   if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
-    return Refusal(TooLarge(maxBytes));
+    return RefusedRead(TooLargeReason(maxBytes));
   }
   WholeFileRead result{Status::Read, {}, 0, {}};
   result.contents.reserve(static_cast<std::size_t>(info.st_size));
@@ -102,7 +90,7 @@ WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBy
     }
     result.contents.append(buffer, static_cast<std::size_t>(count));
     if (result.contents.size() > maxBytes) {
-      return Refusal(TooLarge(maxBytes));
+      return RefusedRead(TooLargeReason(maxBytes));
     }
   }
 }
@@ -128,7 +116,7 @@ WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_v
   }
 
   std::string tempPath = path.string() + std::string{kReplacementSuffix} + "XXXXXX";
-  Descriptor temp{::mkostemp(tempPath.data(), O_CLOEXEC)};
+  OwnedFile temp{::mkostemp(tempPath.data(), O_CLOEXEC)};
   if (!temp.Valid()) {
     return WriteFailure(errno);
   }

@@ -9,6 +9,7 @@
 
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
+#include "platform/win32/FileHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
@@ -21,44 +22,9 @@ WholeFileRead ReadFailure(DWORD error) {
   return {Status::Unreadable, {}, static_cast<long>(error), SystemErrorText(static_cast<long>(error))};
 }
 
-WholeFileRead Refusal(std::string reason) {
-  return {Status::Refused, {}, win_error::kInvalidData, std::move(reason)};
-}
-
 WholeFileWrite WriteFailure(DWORD error) {
   return {false, static_cast<long>(error), SystemErrorText(static_cast<long>(error))};
 }
-
-std::string TooLarge(std::size_t maxBytes) {
-  constexpr std::size_t kMegabyte = std::size_t{1} << 20;
-  if (maxBytes >= kMegabyte && maxBytes % kMegabyte == 0) {
-    return "larger than " + std::to_string(maxBytes / kMegabyte) + " MB";
-  }
-  return "larger than " + std::to_string(maxBytes) + " bytes";
-}
-
-class Handle final {
- public:
-  explicit Handle(HANDLE handle) : handle_{handle} {}
-  ~Handle() {
-    if (Valid()) {
-      ::CloseHandle(handle_);
-    }
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE Get() const { return handle_; }
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  // Closes now and reports the result.
-  bool Close() {
-    const bool closed = ::CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -96,7 +62,7 @@ HANDLE CreateBeside(const std::filesystem::path& path, std::filesystem::path& cr
 
 WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes, FinalLink link) {
   const DWORD flags = link == FinalLink::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
-  Handle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  FileHandle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, flags, nullptr)};
   if (!file.Valid()) {
     const DWORD error = ::GetLastError();
@@ -107,18 +73,18 @@ WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBy
   }
   // Devices, pipes and consoles are not files to read whole.
   if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
-    return Refusal("not a regular file");
+    return RefusedRead("not a regular file");
   }
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file.Get(), &info)) {
     return ReadFailure(::GetLastError());
   }
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    return Refusal("a symbolic link");
+    return RefusedRead("a symbolic link");
   }
   const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   if (size > maxBytes) {
-    return Refusal(TooLarge(maxBytes));
+    return RefusedRead(TooLargeReason(maxBytes));
   }
   WholeFileRead result{Status::Read, {}, 0, {}};
   result.contents.reserve(static_cast<std::size_t>(size));
@@ -135,7 +101,7 @@ WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBy
     }
     result.contents.append(buffer, count);
     if (result.contents.size() > maxBytes) {
-      return Refusal(TooLarge(maxBytes));
+      return RefusedRead(TooLargeReason(maxBytes));
     }
   }
 }
@@ -157,7 +123,7 @@ WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_v
   }
 
   std::filesystem::path tempPath;
-  Handle temp{CreateBeside(path, tempPath)};
+  FileHandle temp{CreateBeside(path, tempPath)};
   if (!temp.Valid()) {
     return WriteFailure(::GetLastError());
   }
