@@ -13,10 +13,8 @@ ConversionOutcome RunConversion(MainWindowState& state, const Services& services
   platform::UserInteraction& ui = services.ui;
   const settings::Settings& s = state.settings;
 
-  int code = 0;
-  std::unique_ptr<EngineInstance> engine = services.engine.NewInstance(code);
+  std::unique_ptr<EngineInstance> engine = NewEngineOrReport(services);
   if (!engine) {
-    ReportEngineUnavailable(ui, services.engine);
     return {ConversionResult::EngineUnavailable, {}};
   }
   std::vector<std::string> arguments = BuildEngineArguments(s);
@@ -56,11 +54,16 @@ void ReportConversionFailure(platform::UserInteraction& ui, std::string_view det
   ui.ShowMessage(text, platform::MessageStyle::Application);
 }
 
-void ReportEngineUnavailable(platform::UserInteraction& ui, const Engine& engine) {
-  ui.ShowMessage(kEngineInitMessage, platform::MessageStyle::System);
-  if (const std::string reason = engine.Unavailable(); !reason.empty()) {
-    ReportConversionFailure(ui, reason);
+std::unique_ptr<EngineInstance> NewEngineOrReport(const Services& services) {
+  int code = 0;
+  std::unique_ptr<EngineInstance> engine = services.engine.NewInstance(code);
+  if (!engine) {
+    services.ui.ShowMessage(kEngineInitMessage, platform::MessageStyle::System);
+    if (const std::string reason = services.engine.Unavailable(); !reason.empty()) {
+      ReportConversionFailure(services.ui, reason);
+    }
   }
+  return engine;
 }
 
 ConversionOutcome CreatePdf(MainWindowState& state, const Services& services) {

@@ -2,6 +2,7 @@
 // One conversion of the print job into a PDF, with Ghostscript running in this process.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "convert/MainWindowState.h"
@@ -33,8 +34,9 @@ ConversionOutcome RunConversion(MainWindowState& state, const Services& services
 
 // Tells the user that no PDF was written: the fixed text, then what went wrong.
 void ReportConversionFailure(platform::UserInteraction& ui, std::string_view detail);
-// Tells the user that no engine instance could be made, and why when the engine knows.
-void ReportEngineUnavailable(platform::UserInteraction& ui, const Engine& engine);
+// A new engine instance; nothing when none could be made, and then the user was told so, and why
+// when the engine knows.
+std::unique_ptr<EngineInstance> NewEngineOrReport(const Services& services);
 
 // Texts the user sees.
 inline constexpr std::string_view kNoJobFileMessage = "Error!, no temp postscript file";

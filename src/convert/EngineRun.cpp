@@ -169,7 +169,6 @@ EngineRunResult RunEngine(EngineInstance& engine, const EngineJob& job, MainWind
   result.writeFailed = listener.WriteFailed();
   result.pagesBeforeJob = listener.pagesBefore;
   result.pagesAfterJob = listener.pagesAfter;
-  result.cancelled = listener.Cancelled();
   return result;
 }
 

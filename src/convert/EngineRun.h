@@ -32,7 +32,6 @@ struct EngineRunResult {
   bool writeFailed{false};            // the engine reported an I/O error
   std::optional<int> pagesBeforeJob;  // pages the device had after the PDF appended to
   std::optional<int> pagesAfterJob;   // pages the device had after the job (not when it quit)
-  bool cancelled{false};
 };
 
 // The argument table for `job` (its last entries read the job from standard input).

@@ -10,6 +10,8 @@
 
 namespace vellumor::convert {
 
+constexpr std::string_view kMarksSuffix = ".mark.txt";
+
 namespace {
 
 bool IsPlainAscii(std::string_view text) {
@@ -169,6 +171,11 @@ std::string MarksFileText(const settings::Settings& settings, std::string_view p
   return text;
 }
 
+std::filesystem::path MarksReservation(const std::filesystem::path& marks) {
+  const std::string path = marks.string();
+  return path.substr(0, path.size() - kMarksSuffix.size());
+}
+
 std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& temp,
                                                     const settings::Settings& settings, std::string_view producer) {
   const auto reservation = temp.Reserve("vlm");
@@ -179,7 +186,7 @@ std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& 
   // user's); a cut-off marks file would be broken PostScript and could fail the whole
   // conversion, so converting without one is the better outcome.
   std::filesystem::path path{*reservation};
-  path += ".mark.txt";
+  path += kMarksSuffix;
   if (!platform::TempFolder::WriteNewFile(path, MarksFileText(settings, producer))) {
     std::error_code ignored;
     std::filesystem::remove(*reservation, ignored);

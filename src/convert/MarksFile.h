@@ -26,5 +26,7 @@ std::string MarksFileText(const settings::Settings& settings, std::string_view p
 // nothing when it could not be written.
 std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& temp,
                                                     const settings::Settings& settings, std::string_view producer);
+// The reservation a marks file's name was made from, which stays until the marks file goes.
+std::filesystem::path MarksReservation(const std::filesystem::path& marks);
 
 }  // namespace vellumor::convert

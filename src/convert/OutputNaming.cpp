@@ -1,10 +1,10 @@
 #include "convert/OutputNaming.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <system_error>
 
 #include "convert/DateTokens.h"
+#include "convert/EngineEnvironment.h"
 #include "convert/FileNames.h"
 #include "convert/SetupCommands.h"
 #include "platform/Environment.h"
@@ -60,10 +60,9 @@ void AvoidFilesBeingPrinted(MainWindowState& state, OutputPath& output) {
         output.path.parent_path() / platform::PathFromUtf8(stem + " (" + std::to_string(number) + ")" + extension);
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error))) {
-      const std::string notice = "vellumor: " + platform::Utf8FromPath(output.path) +
-                                 " is the file being printed; the PDF is saved as " +
-                                 platform::Utf8FromPath(candidate) + " instead\n";
-      std::fputs(notice.c_str(), stderr);
+      DiagnosticOutput("vellumor: " + platform::Utf8FromPath(output.path) +
+                       " is the file being printed; the PDF is saved as " + platform::Utf8FromPath(candidate) +
+                       " instead");
       output.path = candidate;
       state.OutputFileName = platform::Utf8FromPath(candidate.filename());
       return;

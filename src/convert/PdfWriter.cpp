@@ -149,13 +149,8 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
       job.appendPassword = old.password;
     }
 
-    if (!engine) {
-      int code = 0;
-      engine = services_.engine.NewInstance(code);
-      if (!engine) {
-        ReportEngineUnavailable(ui, services_.engine);
-        return ConversionResult::EngineUnavailable;
-      }
+    if (!engine && !(engine = NewEngineOrReport(services_))) {
+      return ConversionResult::EngineUnavailable;
     }
     if (services_.journal != nullptr) {
       services_.journal->WillCreateIn(output_.parent_path());
@@ -179,7 +174,8 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
       engine.reset();
     }
     RemoveMarks(job.marks);
-    if (run.cancelled || services_.Cancelled()) {
+    // A cancellation that stopped the engine stays requested.
+    if (services_.Cancelled()) {
       return ConversionResult::Cancelled;
     }
     if (run.code == kEngineFatal) {
@@ -229,8 +225,7 @@ std::optional<fs::path> PdfWriter::WriteMarks() {
   }
   std::optional<fs::path> marks = WriteMarksFile(services_.temp, state_.settings, kProducer);
   if (services_.journal != nullptr && marks) {
-    const std::string path = marks->string();
-    services_.journal->CreatedTemporary(path.substr(0, path.size() - std::string_view{".mark.txt"}.size()));
+    services_.journal->CreatedTemporary(MarksReservation(*marks));
   } else if (services_.journal != nullptr) {
     services_.journal->CreatedNoTemporary();  // and the reservation is gone again
   }
@@ -243,9 +238,7 @@ void PdfWriter::RemoveMarks(const std::optional<fs::path>& marks) {
   }
   std::error_code ignored;
   fs::remove(*marks, ignored);
-  // The reservation that made the marks file's name unique.
-  const std::string reservation = marks->string();
-  fs::remove(reservation.substr(0, reservation.size() - std::string_view{".mark.txt"}.size()), ignored);
+  fs::remove(MarksReservation(*marks), ignored);
 }
 
 ConversionResult PdfWriter::Fail(std::string_view detail) {

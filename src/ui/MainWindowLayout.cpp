@@ -14,6 +14,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/IconButton.h"
 #include "ui/MainWindow.h"
+#include "ui/OptionWindowControls.h"
 #include "ui/Resources.h"
 
 namespace vellumor::ui {
@@ -49,9 +50,7 @@ QComboBox* ListBox(QWidget* parent, std::span<const std::string_view> entries) {
   auto* box = new QComboBox(parent);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
-  for (std::string_view entry : entries) {
-    box->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())));
-  }
+  box->addItems(ChoiceEntries(entries));
   return box;
 }
 
