@@ -71,53 +71,6 @@ void ApplyLine(std::string_view line, Settings& settings) {
   }
 }
 
-// Splits a setup file into lines as they arrive, in pieces of any size, and applies each line.
-// Only the first kLineLimit characters of a line are kept; the rest up to the line feed is
-// dropped, so an over-long value can never turn its tail into a line of its own.
-class SetupTextReader final {
- public:
-  explicit SetupTextReader(Settings& settings) : settings_{&settings} {}
-
-  void Feed(std::string_view chunk) {
-    for (const char c : chunk) {
-      if (c == '\n') {
-        EndLine();
-        continue;
-      }
-      if (received_ < kLineLimit) {
-        line_ += c;
-      }
-      ++received_;
-      lastWasCr_ = c == '\r';
-    }
-  }
-
-  // The last line of a file need not end with a line feed.
-  void Finish() {
-    if (received_ > 0) {
-      EndLine();
-    }
-  }
-
- private:
-  void EndLine() {
-    // A CR right before the line end belongs to the CR LF pair. It was kept only when the line
-    // fits the limit; past the limit it is already among the dropped characters.
-    if (lastWasCr_ && received_ <= kLineLimit) {
-      line_.pop_back();
-    }
-    ApplyLine(line_, *settings_);
-    line_.clear();
-    received_ = 0;
-    lastWasCr_ = false;
-  }
-
-  Settings* settings_;
-  std::string line_;
-  std::size_t received_{0};
-  bool lastWasCr_{false};
-};
-
 }  // namespace
 
 std::string SetupFileText(const Settings& settings) {
@@ -166,9 +119,18 @@ SetupFileRead ReadSetupFile(const std::filesystem::path& path, Settings& setting
 }
 
 void ReadSetupText(std::string_view text, Settings& settings) {
-  SetupTextReader reader{settings};
-  reader.Feed(text);
-  reader.Finish();
+  // Lines end with a line feed; the last one need not. Only the first kLineLimit characters of a
+  // line are kept, so an over-long value can never turn its tail into a line of its own. A CR
+  // right before the line feed belongs to the CR LF pair; past the limit it is among the dropped.
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.size() <= kLineLimit && line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    ApplyLine(line.substr(0, kLineLimit), settings);
+  }
 }
 
 }  // namespace vellumor::settings
