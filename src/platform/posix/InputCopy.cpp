@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/OwnedFile.h"
+#include "platform/posix/FileIo.h"
 
 namespace vellumor::platform {
 namespace {
@@ -25,21 +26,6 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
       return got;
     }
   }
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t put = ::write(fd, data, size);
-    if (put < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
 }
 
 enum class KernelCopy { Done, Failed, Unsupported, Cancelled };
@@ -130,7 +116,7 @@ Result CopyAll(int input, int output, std::size_t headBytes, std::string& head, 
     if (head.size() < headBytes) {
       head.append(buffer.data(), static_cast<std::size_t>(got));
     }
-    if (!WriteAll(output, buffer.data(), static_cast<std::size_t>(got))) {
+    if (file_io::WriteAll(output, {buffer.data(), static_cast<std::size_t>(got)}) != 0) {
       return Result::Failed;
     }
   }

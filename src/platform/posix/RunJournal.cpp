@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/JournalFormat.h"
+#include "platform/posix/FileIo.h"
 #include "platform/posix/FileLock.h"
 
 namespace vellumor::platform {
@@ -69,11 +70,7 @@ void RunJournal::WillCreateIn(const std::filesystem::path& folder) {
   Append(journal::kFolder, folder.string(), true);
   if (!folderSynced_) {
     // The journal's own name must survive a power loss as well as its records.
-    const int dir = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      ::fsync(dir);
-      ::close(dir);
-    }
+    file_io::SyncFolder(folder_);
     folderSynced_ = true;
   }
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/JournalFormat.h"
+#include "platform/posix/FileIo.h"
 
 namespace vellumor::platform {
 namespace {
@@ -29,14 +30,6 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
   }
   ::unlink(from.c_str());
   return true;
-}
-
-void SyncFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
 }
 
 }  // namespace
@@ -87,7 +80,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
   }
   present_ = false;
   ::close(std::exchange(fd_, -1));
-  SyncFolder(target.parent_path());
+  file_io::SyncFolder(target.parent_path());
   return Publish::Done;
 }
 

@@ -15,6 +15,7 @@
 
 #include "platform/Environment.h"
 #include "platform/PrivateFolder.h"
+#include "platform/posix/FileIo.h"
 #include "platform/posix/FileLock.h"
 
 namespace vellumor::platform {
@@ -191,18 +192,8 @@ bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_vie
   if (fd < 0) {
     return false;
   }
-  bool written = true;
-  while (written && !bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) {
-      continue;
-    }
-    written = put > 0;
-    if (written) {
-      bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-  }
-  written = ::close(fd) == 0 && written;
+  const bool wrote = file_io::WriteAll(fd, bytes) == 0;
+  const bool written = ::close(fd) == 0 && wrote;
   if (!written) {
     ::unlink(path.c_str());
   }

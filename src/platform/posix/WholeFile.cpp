@@ -11,6 +11,7 @@
 #include "platform/OwnedFile.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
+#include "platform/posix/FileIo.h"
 
 namespace vellumor::platform {
 
@@ -24,20 +25,6 @@ WholeFileRead ReadFailure(int error) {
 
 WholeFileWrite WriteFailure(int error) {
   return {false, ErrorCodeFromErrno(error), std::generic_category().message(error)};
-}
-
-int WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return errno;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return 0;
 }
 
 }  // namespace
@@ -123,7 +110,7 @@ WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_v
   // Set explicitly: the mode mkostemp asks for is subject to the umask.
   int error = ::fchmod(temp.Get(), mode) == 0 ? 0 : errno;
   if (error == 0) {
-    error = WriteAll(temp.Get(), bytes);
+    error = file_io::WriteAll(temp.Get(), bytes);
   }
   // Flushed before the rename so that a machine crash leaves the old or the new file, never an
   // empty one.
