@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 namespace vellumor::platform {
 
@@ -18,5 +19,16 @@ std::int32_t ParseLeadingInteger(std::string_view text);
 // character, so that shortening a name never leaves half a character behind. Bytes that are not
 // UTF-8 at all are taken one by one.
 std::string_view Utf8Prefix(std::string_view text, std::size_t limit);
+
+// FNV-1a over the code units of `text`, continuing from `hash`: the same number in every run and
+// every build, for names that must be short and stable (lock names of paths).
+inline constexpr std::uint64_t kFnv1aStart = 0xCBF29CE484222325ULL;
+template <typename Char>
+std::uint64_t Fnv1a(std::basic_string_view<Char> text, std::uint64_t hash = kFnv1aStart) {
+  for (const Char c : text) {
+    hash = (hash ^ static_cast<std::make_unsigned_t<Char>>(c)) * 0x100000001B3ULL;
+  }
+  return hash;
+}
 
 }  // namespace vellumor::platform

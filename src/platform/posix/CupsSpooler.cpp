@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/Environment.h"
 #include "platform/Spooler.h"
 
 namespace vellumor::platform {
@@ -41,8 +42,7 @@ std::string LastError(std::string_view fallback) {
 }
 
 std::string Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? std::string{value} : std::string{};
+  return GetEnvironmentVariable(name).value_or("");
 }
 
 // The name on the first "Default" line of an lpoptions file ("Default name[/instance] ...").

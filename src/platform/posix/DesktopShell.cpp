@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ChildProcess.h"
 #include "platform/Shell.h"
 
 extern char** environ;
@@ -25,12 +26,8 @@ constexpr std::chrono::milliseconds kWatchSlice{20};
 
 // Starts the program in a session of its own and does not wait for it: a viewer outlives the
 // conversion. Nothing when it could not be started.
-std::optional<pid_t> Spawn(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
+std::optional<pid_t> Spawn(std::vector<std::string> arguments) {
+  std::vector<char*> argv = ArgumentVector(arguments);
 
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Text.h"
 #include "platform/posix/FileLock.h"
 
 namespace vellumor::platform {
@@ -20,16 +21,6 @@ namespace fs = std::filesystem;
 constexpr std::string_view kPrefix = "turn-";
 constexpr std::string_view kExtension = ".lock";
 
-// FNV-1a: the same number in every run and every build. Two names that meet on one number only
-// take turns they need not take.
-std::uint64_t Mix(std::uint64_t hash, std::string_view bytes) {
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001B3ULL;
-  }
-  return hash;
-}
-
 // "turn-<16 hex digits>.lock" for the folder the target is in and the target's name; nothing
 // when the folder cannot be looked at (the job then fails on its own account).
 std::optional<std::string> LockName(const fs::path& target) {
@@ -38,9 +29,9 @@ std::optional<std::string> LockName(const fs::path& target) {
   if (::stat(parent.c_str(), &folder) != 0) {
     return std::nullopt;
   }
-  std::uint64_t hash = 0xCBF29CE484222325ULL;
-  hash = Mix(hash, std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + ":");
-  hash = Mix(hash, target.filename().string());
+  // Two names that meet on one number only take turns they need not take.
+  const std::string folderKey = std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + ":";
+  const std::uint64_t hash = Fnv1a(std::string_view{target.filename().string()}, Fnv1a(std::string_view{folderKey}));
   constexpr char kDigits[] = "0123456789abcdef";
   std::string name{kPrefix};
   for (int shift = 60; shift >= 0; shift -= 4) {

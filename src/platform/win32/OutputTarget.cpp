@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/SystemEvents.h"
+#include "platform/Text.h"
 #include "platform/win32/FileHandle.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -31,10 +32,7 @@ std::wstring MutexName(const std::filesystem::path& path) {
     full = path.wstring();
   }
   ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-  std::uint64_t hash = 14695981039346656037ULL;
-  for (const wchar_t c : full) {
-    hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ULL;
-  }
+  const std::uint64_t hash = Fnv1a(std::wstring_view{full});
   wchar_t name[64];
   ::wsprintfW(name, L"Local\\Vellumor-output-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
               static_cast<unsigned long>(hash & 0xFFFFFFFFULL));
