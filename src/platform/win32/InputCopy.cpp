@@ -21,18 +21,6 @@ HANDLE InputHandle(int input) {
   return reinterpret_cast<HANDLE>(::_get_osfhandle(input));
 }
 
-bool WriteAll(HANDLE file, const char* data, DWORD size) {
-  while (size > 0) {
-    DWORD written = 0;
-    if (!::WriteFile(file, data, size, &written, nullptr) || written == 0) {
-      return false;
-    }
-    data += written;
-    size -= written;
-  }
-  return true;
-}
-
 using Result = InputCopy::Result;
 
 Result CopyAll(HANDLE input, HANDLE output, std::size_t headBytes, std::string& head, const Cancellation* cancellation,
@@ -62,7 +50,7 @@ Result CopyAll(HANDLE input, HANDLE output, std::size_t headBytes, std::string& 
     if (head.size() < headBytes) {
       head.append(buffer.data(), got);
     }
-    if (!WriteAll(output, buffer.data(), got)) {
+    if (!WriteAll(output, {buffer.data(), got})) {
       return Result::Failed;
     }
   }

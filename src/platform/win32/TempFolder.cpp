@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/SystemEvents.h"
+#include "platform/win32/FileHandle.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -101,14 +102,8 @@ bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_vie
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }
-  bool written = true;
-  while (written && !bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 20));
-    DWORD put = 0;
-    written = ::WriteFile(file, bytes.data(), chunk, &put, nullptr) && put > 0;
-    bytes.remove_prefix(put);
-  }
-  written = ::CloseHandle(file) && written;
+  const bool wrote = WriteAll(file, bytes);
+  const bool written = ::CloseHandle(file) && wrote;
   if (!written) {
     ::DeleteFileW(path.c_str());
   }

@@ -26,18 +26,6 @@ WholeFileWrite WriteFailure(DWORD error) {
   return {false, static_cast<long>(error), SystemErrorText(static_cast<long>(error))};
 }
 
-bool WriteAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), std::size_t{1} << 20));
-    DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
-      return false;
-    }
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
 // A name beside `path` that nobody uses yet, created empty and open for writing.
 HANDLE CreateBeside(const std::filesystem::path& path, std::filesystem::path& created) {
   static std::atomic<std::uint32_t> counter{0};
@@ -62,8 +50,8 @@ HANDLE CreateBeside(const std::filesystem::path& path, std::filesystem::path& cr
 
 WholeFileRead ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes, FinalLink link) {
   const DWORD flags = link == FinalLink::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
-  FileHandle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, flags, nullptr)};
+  FileHandle file{::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, flags, nullptr)};
   if (!file.Valid()) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
