@@ -108,12 +108,10 @@ TEST_F(RegistryTest, FilesArePrivateAndNoTemporaryFileIsLeft) {
   EXPECT_EQ(Mode(registry.Folder()), 0700U);
   EXPECT_EQ(Mode(registry.HivePath(kMachine)), 0600U);
   EXPECT_EQ(ReadFileBytes(registry.HivePath(kMachine)).rfind("REGEDIT4\n", 0), 0U);
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(registry.Folder())) {
-    files.push_back(entry.path().filename().string());
-    EXPECT_EQ(Mode(entry.path()) & 077, 0U) << entry.path();
+  const std::vector<std::string> files = test::NamesIn(registry.Folder());
+  for (const std::string& name : files) {
+    EXPECT_EQ(Mode(registry.Folder() / name) & 077, 0U) << registry.Folder() / name;
   }
-  std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::string>{"system.reg", "system.reg.lock"}));
 }
 

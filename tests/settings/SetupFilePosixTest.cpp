@@ -89,11 +89,7 @@ TEST(WriteSetupFileTest, FailedWriteKeepsTheOldFileWhole) {
   ::waitpid(child, nullptr, 0);
   EXPECT_EQ(said, "Can't save to :" + path.string() + "\nFile too large");
   EXPECT_EQ(ReadFileBytes(path), old);
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-    files.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(files, std::vector<std::string>{"kept.vsf"});
+  EXPECT_EQ(test::NamesIn(dir.Path()), std::vector<std::string>{"kept.vsf"});
 }
 
 // The file holds the passwords: nobody else may read it, whatever the umask or the old mode.
