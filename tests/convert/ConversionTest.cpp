@@ -11,6 +11,7 @@
 
 #include "platform/Cancellation.h"
 #include "platform/UnprivilegedRun.h"
+#include "support/FileModes.h"
 #include "support/LockHolder.h"
 #include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
@@ -19,6 +20,7 @@ namespace vellumor::convert {
 namespace {
 
 using test::InspectPdf;
+using test::ModeOf;
 using test::NamesIn;
 using test::PdfText;
 using ::testing::ElementsAre;
@@ -28,11 +30,6 @@ using ::testing::IsEmpty;
 class ConversionTest : public test::PipelineFixture {
  protected:
   std::filesystem::path Output() const { return outputFolder / "Report.pdf"; }
-  unsigned Mode(const std::filesystem::path& path) const {
-    struct stat info {};
-    ::lstat(path.c_str(), &info);
-    return info.st_mode & 07777;
-  }
 };
 
 // An engine that fails in ways the real one cannot be made to on demand.
@@ -280,13 +277,13 @@ TEST_F(ConversionTest, ModesOfTheWrittenPdf) {
   const ConversionResult created = CreatePdf(state, *services).result;
   ::umask(previous);
   ASSERT_EQ(created, ConversionResult::Written);
-  EXPECT_EQ(Mode(Output()), 0640u);
+  EXPECT_EQ(ModeOf(Output()), 0640u);
 
   // Replacing keeps what the user set on the old file.
   for (const unsigned mode : {0600u, 0664u}) {
     std::filesystem::permissions(Output(), std::filesystem::perms(mode));
     ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
-    EXPECT_EQ(Mode(Output()), mode);
+    EXPECT_EQ(ModeOf(Output()), mode);
   }
 }
 

@@ -1,18 +1,19 @@
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <functional>
 
 #include "platform/HiveFile.h"
 #include "platform/UnprivilegedRun.h"
+#include "support/FileModes.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
 namespace {
 
+using test::ModeOf;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
@@ -30,12 +31,6 @@ std::vector<std::string> Names(const Registry& registry, std::string_view key) {
     names.push_back(value.name);
   }
   return names;
-}
-
-mode_t Mode(const std::filesystem::path& path) {
-  struct stat info {};
-  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-  return info.st_mode & 07777;
 }
 
 class RegistryTest : public ::testing::Test {
@@ -104,13 +99,13 @@ TEST_F(RegistryTest, OperationsOnAMissingKeyReportFileNotFound) {
 TEST_F(RegistryTest, FilesArePrivateAndNoTemporaryFileIsLeft) {
   ASSERT_EQ(registry.CreateKey(kMachine, kKey), win_error::kSuccess);
   ASSERT_EQ(registry.SetValue(kMachine, kKey, Text("SecOpenPassword", "secret")), win_error::kSuccess);
-  EXPECT_EQ(Mode(temp / "config"), 0700U);
-  EXPECT_EQ(Mode(registry.Folder()), 0700U);
-  EXPECT_EQ(Mode(registry.HivePath(kMachine)), 0600U);
+  EXPECT_EQ(ModeOf(temp / "config"), 0700U);
+  EXPECT_EQ(ModeOf(registry.Folder()), 0700U);
+  EXPECT_EQ(ModeOf(registry.HivePath(kMachine)), 0600U);
   EXPECT_EQ(ReadFileBytes(registry.HivePath(kMachine)).rfind("REGEDIT4\n", 0), 0U);
   const std::vector<std::string> files = test::NamesIn(registry.Folder());
   for (const std::string& name : files) {
-    EXPECT_EQ(Mode(registry.Folder() / name) & 077, 0U) << registry.Folder() / name;
+    EXPECT_EQ(ModeOf(registry.Folder() / name) & 077, 0U) << registry.Folder() / name;
   }
   EXPECT_EQ(files, (std::vector<std::string>{"system.reg", "system.reg.lock"}));
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "settings/SetupFile.h"
+#include "support/FileModes.h"
 #include "support/SampleSettings.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TempDir.h"
@@ -105,9 +106,7 @@ TEST(WriteSetupFileTest, SavedFileIsPrivateAndReplacesALinkNotItsTarget) {
     }
     test::ScriptedInteraction ui;
     EXPECT_TRUE(WriteSetupFile(path, test::SampleSettings(), ui)) << before;
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, after) << before;
+    EXPECT_EQ(test::ModeOf(path), after) << before;
   }
   ::umask(previousMask);
 
