@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 
 #include "platform/HiveFile.h"
 #include "platform/UnprivilegedRun.h"
 #include "support/FileModes.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
@@ -251,29 +251,14 @@ TEST_F(RegistryTest, ReadOnlyFolderRefusesChangesWithAccessDenied) {
 }
 
 TEST(RegistryDefaultFolderTest, FollowsTheEnvironment) {
-  const auto saved = [](const char* name) -> std::optional<std::string> {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::optional<std::string>{value} : std::nullopt;
-  };
-  const std::optional<std::string> registryVar = saved("VELLUMOR_REGISTRY");
-  const std::optional<std::string> configVar = saved("XDG_CONFIG_HOME");
-  const std::optional<std::string> homeVar = saved("HOME");
-
-  ::setenv("HOME", "/home/someone", 1);
-  ::unsetenv("VELLUMOR_REGISTRY");
-  ::unsetenv("XDG_CONFIG_HOME");
+  test::ScopedVariable registryVar{"VELLUMOR_REGISTRY", std::nullopt};
+  test::ScopedVariable configVar{"XDG_CONFIG_HOME", std::nullopt};
+  const test::ScopedVariable homeVar{"HOME", "/home/someone"};
   EXPECT_EQ(Registry::DefaultFolder(), "/home/someone/.config/vellumor/registry");
-  ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  configVar.Set("/cfg");
   EXPECT_EQ(Registry::DefaultFolder(), "/cfg/vellumor/registry");
-  ::setenv("VELLUMOR_REGISTRY", "/reg", 1);
+  registryVar.Set("/reg");
   EXPECT_EQ(Registry::DefaultFolder(), "/reg");
-
-  const auto restore = [](const char* name, const std::optional<std::string>& value) {
-    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-  };
-  restore("VELLUMOR_REGISTRY", registryVar);
-  restore("XDG_CONFIG_HOME", configVar);
-  restore("HOME", homeVar);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "platform/UnprivilegedRun.h"
 #include "support/FileModes.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
@@ -73,23 +74,6 @@ TEST(TempFolderTest, PrivateFolderRefusesWhatOthersCouldTamperWith) {
   EXPECT_TRUE(TempFolder::Private(good, error).has_value()) << error;
 }
 
-// Sets TMPDIR (or takes it away) for one test and puts the old value back afterwards.
-class TmpdirVariable final {
- public:
-  TmpdirVariable() {
-    if (const char* old = std::getenv("TMPDIR")) {
-      saved_ = old;
-    }
-  }
-  ~TmpdirVariable() { saved_ ? ::setenv("TMPDIR", saved_->c_str(), 1) : ::unsetenv("TMPDIR"); }
-  void Set(const std::optional<std::string>& value) {
-    value ? ::setenv("TMPDIR", value->c_str(), 1) : ::unsetenv("TMPDIR");
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
-
 // A folder like /tmp inside `temp`, where "nobody" can reach; the default folder name of
 // "nobody" in it.
 std::filesystem::path NobodysDefaultFolder(const test::TempDir& temp) {
@@ -113,7 +97,7 @@ std::string Opened(const std::filesystem::path& defaultFolder) {
 
 TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
   test::TempDir temp;
-  TmpdirVariable tmpdir;
+  test::ScopedVariable tmpdir{"TMPDIR"};
   const std::filesystem::path good = temp / "good";
   std::filesystem::create_directory(good);
   std::filesystem::permissions(good, std::filesystem::perms{0700});
@@ -166,7 +150,7 @@ TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
 
 TEST(TempFolderTest, ATakenDefaultGivesAFolderOfThisRunAlone) {
   test::TempDir temp;
-  TmpdirVariable tmpdir;
+  test::ScopedVariable tmpdir{"TMPDIR"};
   tmpdir.Set(std::nullopt);
   std::filesystem::create_directory(temp / "target");
   std::filesystem::permissions(temp / "target", std::filesystem::perms{0700});
