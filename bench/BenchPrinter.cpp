@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "BenchJobs.h"
+#include "BenchSupport.h"
 #include "agent/support/AgentProcess.h"
 #include "printer/support/PrinterWorld.h"
 
@@ -27,13 +28,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace vellumor;
+using bench::Median;
 using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 int ActiveJobs() {
   cups_job_t* jobs = nullptr;

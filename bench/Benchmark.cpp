@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchJobs.h"
+#include "BenchSupport.h"
 #include "convert/EngineArguments.h"
 #include "convert/JobIntake.h"
 #include "convert/MarksFile.h"
@@ -28,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace vellumor;
+using bench::Median;
 
 struct Sample {
   double milliseconds{0};
@@ -66,12 +68,6 @@ Sample Measure(const std::vector<std::string>& arguments, const fs::path& input,
   const auto end = std::chrono::steady_clock::now();
   return {std::chrono::duration<double, std::milli>(end - start).count(), usage.ru_maxrss,
           WIFEXITED(status) && WEXITSTATUS(status) == 0};
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 struct Job {

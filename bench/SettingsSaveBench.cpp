@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "registry/ProductRegistryKey.h"
 #include "settings/RegistryStore.h"
 #include "settings/Settings.h"
@@ -22,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace vellumor;
+using bench::Median;
 
 // The save as it was before the settings became one change: every value its own write.
 void SaveValueByValue(platform::Registry& registry, const settings::Settings& record) {
@@ -49,12 +51,6 @@ settings::Settings Record(char tag) {
     }
   }
   return record;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 double Milliseconds(const std::function<void()>& work) {

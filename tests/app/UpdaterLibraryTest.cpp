@@ -17,6 +17,7 @@
 #include "platform/ProgramModules.h"
 #include "platform/Registry.h"
 #include "support/Process.h"
+#include "support/ScopedVariable.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TempDir.h"
 
@@ -27,22 +28,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 constexpr const char* kProductKey = "SOFTWARE\\Corvane Software\\Vellumor";
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedVariable final {
- public:
-  ScopedVariable(const char* name, const char* value) : name_{name} {
-    if (const char* old = std::getenv(name)) {
-      old_ = old;
-    }
-    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedVariable() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(UpdaterLibraryTest, AMissingLibraryIsReportedOnceAndNeverCalled) {
   TempDir empty;
@@ -87,7 +72,7 @@ TEST(UpdaterLibraryTest, TheProgramPassesItsNameVersionKeyAndBothPages) {
 
 class BuiltUpdaterTest : public ::testing::Test {
  protected:
-  BuiltUpdaterTest() : registryVariable_{"VELLUMOR_REGISTRY", dir_.Path().c_str()}, registry_{dir_.Path()} {
+  BuiltUpdaterTest() : registryVariable_{"VELLUMOR_REGISTRY", dir_.Path().string()}, registry_{dir_.Path()} {
     library_.Load(VELLUMOR_UPDATER_FOLDER, ui_);
   }
 
@@ -148,9 +133,9 @@ TEST_F(BuiltUpdaterTest, FollowsTheScheduleInThePrivateRegistry) {
 }
 
 TEST_F(BuiltUpdaterTest, WithoutAnyDisplayNoWindowCanBeShown) {
-  const ScopedVariable platformName{"QT_QPA_PLATFORM", nullptr};
-  const ScopedVariable display{"DISPLAY", nullptr};
-  const ScopedVariable wayland{"WAYLAND_DISPLAY", nullptr};
+  const ScopedVariable platformName{"QT_QPA_PLATFORM", std::nullopt};
+  const ScopedVariable display{"DISPLAY", std::nullopt};
+  const ScopedVariable wayland{"WAYLAND_DISPLAY", std::nullopt};
   SetValue("AdvCheckUpdate", "7 days");
   EXPECT_EQ(library_.CallUpdate(app::DefaultUpdateArguments()), -1);
   EXPECT_EQ(StoredValue("AdvLastUpdateCheck"), "<missing>");

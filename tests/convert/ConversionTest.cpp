@@ -11,6 +11,7 @@
 
 #include "platform/Cancellation.h"
 #include "platform/UnprivilegedRun.h"
+#include "support/FileModes.h"
 #include "support/LockHolder.h"
 #include "support/PdfFacts.h"
 #include "support/PipelineFixture.h"
@@ -19,6 +20,8 @@ namespace vellumor::convert {
 namespace {
 
 using test::InspectPdf;
+using test::ModeOf;
+using test::NamesIn;
 using test::PdfText;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -27,19 +30,6 @@ using ::testing::IsEmpty;
 class ConversionTest : public test::PipelineFixture {
  protected:
   std::filesystem::path Output() const { return outputFolder / "Report.pdf"; }
-  unsigned Mode(const std::filesystem::path& path) const {
-    struct stat info {};
-    ::lstat(path.c_str(), &info);
-    return info.st_mode & 07777;
-  }
-  std::vector<std::string> FilesInOutputFolder() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(outputFolder)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
 };
 
 // An engine that fails in ways the real one cannot be made to on demand.
@@ -99,7 +89,7 @@ TEST_F(ConversionTest, WritesThePdfAndLeavesNoSideFiles) {
   EXPECT_EQ(outcome.result, ConversionResult::Written);
   EXPECT_EQ(outcome.pdf, Output());
   EXPECT_EQ(InspectPdf(Output()).pages, 3);
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
   EXPECT_THAT(ui.messages, IsEmpty());
   EXPECT_FALSE(ui.barVisible);
@@ -120,7 +110,7 @@ TEST_F(ConversionTest, AppendPutsTheOldPagesFirst) {
   ASSERT_NE(new1, std::string::npos);
   EXPECT_LT(old1, old2);
   EXPECT_LT(old2, new1);
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
 }
 
 TEST_F(ConversionTest, AppendWithoutAnExistingPdfWritesANewOne) {
@@ -128,7 +118,7 @@ TEST_F(ConversionTest, AppendWithoutAnExistingPdfWritesANewOne) {
   UseJob(test::PagesJob(2));
   ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
   EXPECT_EQ(InspectPdf(Output()).pages, 2);
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
 }
 
 TEST_F(ConversionTest, AppendNeverMergesALeftOverFile) {
@@ -144,7 +134,7 @@ TEST_F(ConversionTest, AppendNeverMergesALeftOverFile) {
   EXPECT_EQ(InspectPdf(Output()).pages, 2);
   EXPECT_THAT(PdfText(Output()), HasSubstr("Old 1"));
   EXPECT_EQ(test::ReadFileBytes(outputFolder / "Report.pdf_append.pdf"), "left over");
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf", "Report.pdf_append.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf", "Report.pdf_append.pdf"));
 }
 
 TEST_F(ConversionTest, AFailedAppendKeepsTheOldPdf) {
@@ -158,7 +148,7 @@ TEST_F(ConversionTest, AFailedAppendKeepsTheOldPdf) {
 
   EXPECT_EQ(outcome.result, ConversionResult::Failed);
   EXPECT_EQ(test::ReadFileBytes(Output()), before);
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
 }
 
@@ -201,7 +191,7 @@ TEST_F(ConversionTest, AppendingToAnEncryptedPdfKeepsItsPagesOrRefuses) {
       ASSERT_EQ(ui.messages.size(), 1u);
       EXPECT_THAT(ui.messages[0].text, HasSubstr("needs a password"));
     }
-    EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+    EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
     EXPECT_THAT(LeftoversInTemp(), IsEmpty());
   }
 }
@@ -276,7 +266,7 @@ TEST_F(ConversionTest, APdfThatMayNotBeReplacedStaysAsItIs) {
     } else {
       EXPECT_TRUE(test::ReadFileBytes(Output()) == "the user's PDF") << "the PDF was replaced";
     }
-    EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+    EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   }
 }
 
@@ -287,13 +277,13 @@ TEST_F(ConversionTest, ModesOfTheWrittenPdf) {
   const ConversionResult created = CreatePdf(state, *services).result;
   ::umask(previous);
   ASSERT_EQ(created, ConversionResult::Written);
-  EXPECT_EQ(Mode(Output()), 0640u);
+  EXPECT_EQ(ModeOf(Output()), 0640u);
 
   // Replacing keeps what the user set on the old file.
   for (const unsigned mode : {0600u, 0664u}) {
     std::filesystem::permissions(Output(), std::filesystem::perms(mode));
     ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
-    EXPECT_EQ(Mode(Output()), mode);
+    EXPECT_EQ(ModeOf(Output()), mode);
   }
 }
 
@@ -330,7 +320,7 @@ TEST_F(ConversionTest, ACancellationStopsTheEngineAndKeepsTheOldPdf) {
   EXPECT_THAT(ui.messages, IsEmpty());
   EXPECT_THAT(ui.progressLines, ::testing::Not(::testing::Contains(::testing::Pair(::testing::_, "Pages: 99"))));
   EXPECT_EQ(test::ReadFileBytes(Output()), before);
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
 }
 
@@ -364,7 +354,7 @@ TEST_F(ConversionTest, AnAppendGoesAfterAPdfThatReplacedTheOneItRead) {
   EXPECT_EQ(InspectPdf(Output()).pages, 3);
   const std::string text = PdfText(Output());
   EXPECT_LT(text.find("Other 2"), text.find("New 1"));
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
 }
 
@@ -379,7 +369,7 @@ TEST_F(ConversionTest, AJobWithAnErrorEndsWithTheFatalTextAndNoPdf) {
   // No completion window offering to open a PDF that was never made, and the old file is intact.
   EXPECT_THAT(ui.completionLines, IsEmpty());
   EXPECT_EQ(test::ReadFileBytes(Output()), "the user's earlier PDF");
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
 }
 
 TEST_F(ConversionTest, OtherEngineErrorsAreReportedWithTheEngineText) {
@@ -388,7 +378,7 @@ TEST_F(ConversionTest, OtherEngineErrorsAreReportedWithTheEngineText) {
   EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Failed);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, std::string{kConversionFailedMessage} + "\n\nError: /rangecheck in --put--");
-  EXPECT_THAT(FilesInOutputFolder(), IsEmpty());
+  EXPECT_THAT(NamesIn(outputFolder), IsEmpty());
 }
 
 TEST_F(ConversionTest, OverwriteQuestion) {
@@ -401,7 +391,7 @@ TEST_F(ConversionTest, OverwriteQuestion) {
   EXPECT_THAT(ui.questions, ElementsAre(std::string{kOverwriteQuestion}));
   EXPECT_EQ(test::ReadFileBytes(Output()), "keep me");
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
 
   ui.yesNoAnswers = {true};
   EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
@@ -466,7 +456,7 @@ TEST_F(ConversionTest, FatalEngineErrorShowsItsOwnTextAndCleansUp) {
   EXPECT_EQ(ui.messages[0].style, platform::MessageStyle::ApplicationNoIcon);
   EXPECT_THAT(shell.opened, IsEmpty());
   EXPECT_EQ(test::ReadFileBytes(Output()), "earlier");
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("Report.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
 }
 
@@ -481,7 +471,7 @@ TEST_F(ConversionTest, PercentSignsInTheNameAreKeptLiterally) {
   UseJob(test::PagesJob(2));
   ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
   EXPECT_EQ(InspectPdf(outputFolder / "100% of page %d.pdf").pages, 2);
-  EXPECT_THAT(FilesInOutputFolder(), ElementsAre("100% of page %d.pdf"));
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("100% of page %d.pdf"));
 }
 
 TEST_F(ConversionTest, EncryptionFollowsTheSecuritySettings) {

@@ -6,10 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/Shell.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
@@ -19,12 +19,7 @@ using namespace std::chrono_literals;
 
 class DesktopShellTest : public ::testing::Test {
  protected:
-  DesktopShellTest() {
-    const char* path = std::getenv("PATH");
-    savedPath_ = path != nullptr ? path : "";
-    ::setenv("PATH", bin.Path().c_str(), 1);
-  }
-  ~DesktopShellTest() override { ::setenv("PATH", savedPath_.c_str(), 1); }
+  DesktopShellTest() { path_.Set(bin.Path().string()); }
 
   void Program(const std::string& name, const std::string& body) const {
     const std::filesystem::path file = bin / name;
@@ -36,7 +31,7 @@ class DesktopShellTest : public ::testing::Test {
   std::unique_ptr<Shell> shell{MakeDesktopShell()};
 
  private:
-  std::string savedPath_;
+  test::ScopedVariable path_{"PATH"};
 };
 
 TEST_F(DesktopShellTest, AnOpenerThatFailsIsNotTakenForOpened) {

@@ -6,11 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "platform/Display.h"
 #include "support/DeadDisplay.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
@@ -21,23 +21,14 @@ using test::WriteFileBytes;
 // Sets variables for one test and puts the old values back afterwards.
 class EnvironmentTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    for (const auto& [name, value] : saved_) {
-      value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
-    }
-  }
   void Set(const std::string& name, const std::optional<std::string>& value) {
-    if (saved_.find(name) == saved_.end()) {
-      const char* old = std::getenv(name.c_str());
-      saved_[name] = old != nullptr ? std::optional<std::string>{old} : std::nullopt;
-    }
-    value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+    variables_.try_emplace(name, name).first->second.Set(value);
   }
 
   test::TempDir home;
 
  private:
-  std::map<std::string, std::optional<std::string>> saved_;
+  std::map<std::string, test::ScopedVariable> variables_;
 };
 
 TEST_F(EnvironmentTest, VariablesAreSetAndReadBack) {

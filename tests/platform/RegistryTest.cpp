@@ -1,18 +1,19 @@
 #include "platform/Registry.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
 #include <functional>
 
 #include "platform/HiveFile.h"
 #include "platform/UnprivilegedRun.h"
+#include "support/FileModes.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
 namespace {
 
+using test::ModeOf;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
@@ -30,12 +31,6 @@ std::vector<std::string> Names(const Registry& registry, std::string_view key) {
     names.push_back(value.name);
   }
   return names;
-}
-
-mode_t Mode(const std::filesystem::path& path) {
-  struct stat info {};
-  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-  return info.st_mode & 07777;
 }
 
 class RegistryTest : public ::testing::Test {
@@ -104,16 +99,14 @@ TEST_F(RegistryTest, OperationsOnAMissingKeyReportFileNotFound) {
 TEST_F(RegistryTest, FilesArePrivateAndNoTemporaryFileIsLeft) {
   ASSERT_EQ(registry.CreateKey(kMachine, kKey), win_error::kSuccess);
   ASSERT_EQ(registry.SetValue(kMachine, kKey, Text("SecOpenPassword", "secret")), win_error::kSuccess);
-  EXPECT_EQ(Mode(temp / "config"), 0700U);
-  EXPECT_EQ(Mode(registry.Folder()), 0700U);
-  EXPECT_EQ(Mode(registry.HivePath(kMachine)), 0600U);
+  EXPECT_EQ(ModeOf(temp / "config"), 0700U);
+  EXPECT_EQ(ModeOf(registry.Folder()), 0700U);
+  EXPECT_EQ(ModeOf(registry.HivePath(kMachine)), 0600U);
   EXPECT_EQ(ReadFileBytes(registry.HivePath(kMachine)).rfind("REGEDIT4\n", 0), 0U);
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(registry.Folder())) {
-    files.push_back(entry.path().filename().string());
-    EXPECT_EQ(Mode(entry.path()) & 077, 0U) << entry.path();
+  const std::vector<std::string> files = test::NamesIn(registry.Folder());
+  for (const std::string& name : files) {
+    EXPECT_EQ(ModeOf(registry.Folder() / name) & 077, 0U) << registry.Folder() / name;
   }
-  std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::string>{"system.reg", "system.reg.lock"}));
 }
 
@@ -258,29 +251,14 @@ TEST_F(RegistryTest, ReadOnlyFolderRefusesChangesWithAccessDenied) {
 }
 
 TEST(RegistryDefaultFolderTest, FollowsTheEnvironment) {
-  const auto saved = [](const char* name) -> std::optional<std::string> {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::optional<std::string>{value} : std::nullopt;
-  };
-  const std::optional<std::string> registryVar = saved("VELLUMOR_REGISTRY");
-  const std::optional<std::string> configVar = saved("XDG_CONFIG_HOME");
-  const std::optional<std::string> homeVar = saved("HOME");
-
-  ::setenv("HOME", "/home/someone", 1);
-  ::unsetenv("VELLUMOR_REGISTRY");
-  ::unsetenv("XDG_CONFIG_HOME");
+  test::ScopedVariable registryVar{"VELLUMOR_REGISTRY", std::nullopt};
+  test::ScopedVariable configVar{"XDG_CONFIG_HOME", std::nullopt};
+  const test::ScopedVariable homeVar{"HOME", "/home/someone"};
   EXPECT_EQ(Registry::DefaultFolder(), "/home/someone/.config/vellumor/registry");
-  ::setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  configVar.Set("/cfg");
   EXPECT_EQ(Registry::DefaultFolder(), "/cfg/vellumor/registry");
-  ::setenv("VELLUMOR_REGISTRY", "/reg", 1);
+  registryVar.Set("/reg");
   EXPECT_EQ(Registry::DefaultFolder(), "/reg");
-
-  const auto restore = [](const char* name, const std::optional<std::string>& value) {
-    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-  };
-  restore("VELLUMOR_REGISTRY", registryVar);
-  restore("XDG_CONFIG_HOME", configVar);
-  restore("HOME", homeVar);
 }
 
 }  // namespace

@@ -13,16 +13,14 @@
 #include <set>
 
 #include "platform/UnprivilegedRun.h"
+#include "support/FileModes.h"
+#include "support/ScopedVariable.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {
 namespace {
 
-mode_t Mode(const std::filesystem::path& path) {
-  struct stat info {};
-  EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
-  return info.st_mode & 07777;
-}
+using test::ModeOf;
 
 TEST(TempFolderTest, PrivateFolderIsCreatedForTheUserOnly) {
   test::TempDir temp;
@@ -30,7 +28,7 @@ TEST(TempFolderTest, PrivateFolderIsCreatedForTheUserOnly) {
   const std::optional<TempFolder> folder = TempFolder::Private(temp / "vellumor-1000", error);
   ASSERT_TRUE(folder.has_value()) << error;
   EXPECT_EQ(folder->Path(), temp / "vellumor-1000");
-  EXPECT_EQ(Mode(folder->Path()), 0700U);
+  EXPECT_EQ(ModeOf(folder->Path()), 0700U);
   // Opening it again finds it as it is.
   EXPECT_TRUE(TempFolder::Private(temp / "vellumor-1000", error).has_value()) << error;
 }
@@ -76,23 +74,6 @@ TEST(TempFolderTest, PrivateFolderRefusesWhatOthersCouldTamperWith) {
   EXPECT_TRUE(TempFolder::Private(good, error).has_value()) << error;
 }
 
-// Sets TMPDIR (or takes it away) for one test and puts the old value back afterwards.
-class TmpdirVariable final {
- public:
-  TmpdirVariable() {
-    if (const char* old = std::getenv("TMPDIR")) {
-      saved_ = old;
-    }
-  }
-  ~TmpdirVariable() { saved_ ? ::setenv("TMPDIR", saved_->c_str(), 1) : ::unsetenv("TMPDIR"); }
-  void Set(const std::optional<std::string>& value) {
-    value ? ::setenv("TMPDIR", value->c_str(), 1) : ::unsetenv("TMPDIR");
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
-
 // A folder like /tmp inside `temp`, where "nobody" can reach; the default folder name of
 // "nobody" in it.
 std::filesystem::path NobodysDefaultFolder(const test::TempDir& temp) {
@@ -116,7 +97,7 @@ std::string Opened(const std::filesystem::path& defaultFolder) {
 
 TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
   test::TempDir temp;
-  TmpdirVariable tmpdir;
+  test::ScopedVariable tmpdir{"TMPDIR"};
   const std::filesystem::path good = temp / "good";
   std::filesystem::create_directory(good);
   std::filesystem::permissions(good, std::filesystem::perms{0700});
@@ -155,7 +136,7 @@ TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
   }
   tmpdir.Set(std::nullopt);
   EXPECT_EQ(Opened(fallback), fallback.string());
-  EXPECT_EQ(Mode(fallback), 0700U);
+  EXPECT_EQ(ModeOf(fallback), 0700U);
 
   // Another user's folder, seen by that user: as root, "nobody" looks at root's private folder.
   if (::geteuid() == 0) {
@@ -169,7 +150,7 @@ TEST(TempFolderTest, TmpdirIsUsedOnlyWhenPrivate) {
 
 TEST(TempFolderTest, ATakenDefaultGivesAFolderOfThisRunAlone) {
   test::TempDir temp;
-  TmpdirVariable tmpdir;
+  test::ScopedVariable tmpdir{"TMPDIR"};
   tmpdir.Set(std::nullopt);
   std::filesystem::create_directory(temp / "target");
   std::filesystem::permissions(temp / "target", std::filesystem::perms{0700});
@@ -190,7 +171,7 @@ TEST(TempFolderTest, ATakenDefaultGivesAFolderOfThisRunAlone) {
     std::smatch match;
     const std::string madeText = made.string();
     ASSERT_TRUE(std::regex_match(madeText, match, fresh) && match[1] == taken.string()) << made;
-    EXPECT_EQ(Mode(made), 0700U);
+    EXPECT_EQ(ModeOf(made), 0700U);
     EXPECT_THAT(notices, ::testing::ElementsAre("The temporary folder " + taken.string() + " " + problem + "; using " +
                                                 made.string() + " instead."));
 
@@ -279,7 +260,7 @@ TEST(TempFolderTest, ReservationsAreUniqueAcrossProcesses) {
     const std::filesystem::path path = temp / name;
     ASSERT_TRUE(std::filesystem::is_regular_file(path)) << name;
     EXPECT_EQ(std::filesystem::file_size(path), 0U);
-    EXPECT_EQ(Mode(path), 0600U);
+    EXPECT_EQ(ModeOf(path), 0600U);
   }
 }
 

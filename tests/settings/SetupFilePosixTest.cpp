@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "settings/SetupFile.h"
+#include "support/FileModes.h"
 #include "support/SampleSettings.h"
 #include "support/ScriptedInteraction.h"
 #include "support/TempDir.h"
@@ -89,11 +90,7 @@ TEST(WriteSetupFileTest, FailedWriteKeepsTheOldFileWhole) {
   ::waitpid(child, nullptr, 0);
   EXPECT_EQ(said, "Can't save to :" + path.string() + "\nFile too large");
   EXPECT_EQ(ReadFileBytes(path), old);
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-    files.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(files, std::vector<std::string>{"kept.vsf"});
+  EXPECT_EQ(test::NamesIn(dir.Path()), std::vector<std::string>{"kept.vsf"});
 }
 
 // The file holds the passwords: nobody else may read it, whatever the umask or the old mode.
@@ -109,9 +106,7 @@ TEST(WriteSetupFileTest, SavedFileIsPrivateAndReplacesALinkNotItsTarget) {
     }
     test::ScriptedInteraction ui;
     EXPECT_TRUE(WriteSetupFile(path, test::SampleSettings(), ui)) << before;
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, after) << before;
+    EXPECT_EQ(test::ModeOf(path), after) << before;
   }
   ::umask(previousMask);
 
