@@ -92,6 +92,14 @@ scripts/build-package.sh
 deb=$(ls build-package/vellumor_*.deb)
 [ "$(echo "$deb" | wc -l)" -eq 1 ] || fail "more than one package in build-package"
 [[ $deb =~ ^build-package/vellumor_1\.06-1_[a-z0-9]+\.deb$ ]] || fail "unexpected file name $deb"
+# The corresponding source offered with the package: the source tree, no build or git folders.
+source_archive=build-package/vellumor-1.06-source.tar.xz
+tar -tJf "$source_archive" > build-package/source-contents || fail "no source archive $source_archive"
+for file in LICENSE CMakeLists.txt packaging/copyright.in src/app/main.cpp; do
+  grep -qx "vellumor-1.06-source/$file" build-package/source-contents || fail "the source archive lacks $file"
+done
+! grep -E '^vellumor-1\.06-source/(build[^/]*|\.git)(/|$)' build-package/source-contents ||
+  fail "the source archive holds build or version control folders"
 
 say "lintian"
 lintian --fail-on error --display-info "$deb" || fail "lintian reports errors"
@@ -141,7 +149,12 @@ for file in vellumor libvellumor-core.so libvellumor-ui.so libvellumor-updater.s
 done
 dpkg-query -W -f='${Conffiles}' vellumor | grep -q '^ /etc/vellumor/backend.conf ' ||
   fail "/etc/vellumor/backend.conf is no conffile"
-[ "$(vellumor --version)" = "vellumor 1.06" ] || fail "vellumor --version"
+[ "$(vellumor --version | head -1)" = "vellumor 1.06" ] || fail "vellumor --version: $(vellumor --version)"
+vellumor --version | grep -q 'License AGPL-3.0-or-later' || fail "vellumor --version names no licence"
+copyright=/usr/share/doc/vellumor/copyright
+grep -qx 'License: AGPL-3.0-or-later' "$copyright" || fail "the copyright file names no AGPL-3.0-or-later"
+! grep -q '^License: other' "$copyright" || fail "the copyright file still says License: other"
+grep -q '^ *GNU AFFERO GENERAL PUBLIC LICENSE$' "$copyright" || fail "the copyright file does not quote the AGPL"
 desktop-file-validate /usr/share/applications/vellumor.desktop || fail "desktop entry"
 desktop-file-validate /etc/xdg/autostart/vellumor-agent.desktop || fail "autostart entry of the session agent"
 appstreamcli validate --no-net /usr/share/metainfo/example.vellumor.vellumor.metainfo.xml || fail "AppStream"
