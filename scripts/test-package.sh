@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package on the whole system, as root: builds it, checks it with lintian and the
-# desktop, AppStream and manual page validators, installs it with apt-get on this machine's CUPS
-# scheduler, checks its files and the queue, opens the settings editor from its menu entry on a
-# display of its own, prints a text file with `lp` as an ordinary user and finds the PDF where
-# that user's settings say, then purges the package and checks that nothing of it is left.
+# desktop, AppStream, printer description and manual page validators, installs it with apt-get on
+# this machine's CUPS scheduler, checks its files and the queue, opens the settings editor from its
+# menu entry on a display of its own, prints a text file with `lp` as an ordinary user and finds
+# the PDF where that user's settings say, then purges the package and checks that nothing of it is
+# left.
 #
 # The machine is left as it was found, also when a step fails: the package, the queue, the
 # throwaway user and every file made are removed again, and a scheduler the test started is
@@ -155,12 +156,18 @@ copyright=/usr/share/doc/vellumor/copyright
 grep -qx 'License: AGPL-3.0-or-later' "$copyright" || fail "the copyright file names no AGPL-3.0-or-later"
 ! grep -q '^License: other' "$copyright" || fail "the copyright file still says License: other"
 grep -q '^ *GNU AFFERO GENERAL PUBLIC LICENSE$' "$copyright" || fail "the copyright file does not quote the AGPL"
+ppd=/usr/share/ppd/vellumor/vellumor.ppd
+cupstestppd "$ppd" || fail "cupstestppd rejects $ppd"
 desktop-file-validate /usr/share/applications/vellumor.desktop || fail "desktop entry"
 desktop-file-validate /etc/xdg/autostart/vellumor-agent.desktop || fail "autostart entry of the session agent"
 appstreamcli validate --no-net /usr/share/metainfo/example.vellumor.vellumor.metainfo.xml || fail "AppStream"
 LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l /usr/share/man/man1/vellumor.1.gz > /dev/null 2> "$work/man.err"
 [ ! -s "$work/man.err" ] || fail "the manual page renders with warnings: $(cat "$work/man.err")"
 [ "$(lpstat -v "$queue")" = "device for $queue: vellumor:/" ] || fail "queue device: $(lpstat -v "$queue")"
+grep -qx '\*NickName: "Vellumor PDF printer"' "/etc/cups/ppd/$queue.ppd" || fail "the queue is not made from $ppd"
+sizes=$(lpoptions -p "$queue" -l | grep '^PageSize')
+say "the queue's $sizes"
+grep -qw ARCHD <<< "$sizes" || fail "the queue offers no ARCH D"
 cat > "$work/policies.test" << 'EOF'
 {
   OPERATION Get-Printer-Attributes
