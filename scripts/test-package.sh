@@ -4,7 +4,8 @@
 # this machine's CUPS scheduler, checks its files and the queue, opens the settings editor from its
 # menu entry on a display of its own, prints a text file with `lp` as an ordinary user and finds
 # the PDF where that user's settings say, then purges the package and checks that nothing of it is
-# left.
+# left. Last, it installs the package over a printer made by an earlier scripts/install-printer.sh
+# and checks that the queue was brought up to date: nobody prints in another user's name.
 #
 # The machine is left as it was found, also when a step fails: the package, the queue, the
 # throwaway user and every file made are removed again, and a scheduler the test started is
@@ -16,6 +17,8 @@ started=$SECONDS
 queue=Vellumor
 work=
 user=
+victim=
+old_backend=
 cupsd_pid=
 xvfb_pid=
 editor_pid=
@@ -54,12 +57,18 @@ cleanup() {
   if scheduler_running && lpstat -p "$queue" > /dev/null 2>&1; then
     lpadmin -x "$queue"
   fi
-  if [ -n "$user" ] && id "$user" > /dev/null 2>&1; then
-    local uid
-    uid=$(id -u "$user")
-    userdel --force "$user"
-    rm -rf "/tmp/vellumor-$uid"
+  if [ -n "$old_backend" ]; then
+    # The earlier printer's files, which the package would have replaced.
+    rm -f /usr/lib/cups/backend/vellumor /usr/lib/cups/backend/vellumor.conf
   fi
+  for name in $user $victim; do
+    if id "$name" > /dev/null 2>&1; then
+      local uid
+      uid=$(id -u "$name")
+      userdel --force "$name"
+      rm -rf "/tmp/vellumor-$uid"
+    fi
+  done
   if [ -n "$cupsd_pid" ]; then
     kill "$cupsd_pid" 2> /dev/null
     wait "$cupsd_pid" 2> /dev/null
@@ -250,3 +259,38 @@ while read -r path; do
   fi
 done < "$work/new-paths"
 [ -z "$(package_state)" ] || [ "$(package_state)" = not-installed ] || fail "dpkg still knows vellumor"
+
+say "installing over a printer made by an earlier scripts/install-printer.sh"
+# That script put the built backend with a configuration beside it, naming its program (here one
+# that would write nothing), and made the queue with CUPS's generic PostScript description and no
+# operation policy; the administrator chose Letter as its default paper.
+old_backend=yes
+install -o root -g root -m 0700 build-package/bin/vellumor-backend /usr/lib/cups/backend/vellumor
+printf 'program=/bin/true\n' > /usr/lib/cups/backend/vellumor.conf
+lpadmin -p "$queue" -E -v vellumor:/ -m drv:///sample.drv/generic.ppd -o printer-error-policy=abort-job \
+  -o PageSize=Letter 2> /dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb" > "$work/upgrade.log" 2>&1 ||
+  fail "apt-get install over the earlier printer failed: $(cat "$work/upgrade.log")"
+grep -q 'removed /usr/lib/cups/backend/vellumor.conf of an earlier installation (it named the program "/bin/true")' \
+  "$work/upgrade.log" || fail "the installation did not say it removed the earlier configuration: $(cat "$work/upgrade.log")"
+[ ! -e /usr/lib/cups/backend/vellumor.conf ] || fail "the earlier configuration beside the backend is still there"
+policies=$(ipptool -c "ipp://localhost/printers/$queue" "$work/policies.test" | tail -1)
+[ "$policies" = authenticated,abort-job ] || fail "queue policies after installing over it: $policies"
+grep -qx '\*NickName: "Vellumor PDF printer"' "/etc/cups/ppd/$queue.ppd" || fail "the queue kept its earlier description"
+grep -qx '\*DefaultPageSize: Letter' "/etc/cups/ppd/$queue.ppd" || fail "the administrator's default paper is lost"
+victim=vlmvic$$
+useradd -M -d "$work/victim" -s /bin/sh "$victim"
+mkdir -p "$work/victim/PDF" "$work/victim/.config/vellumor/registry"
+sed "s|$home/PDF|$work/victim/PDF|" "$home/.config/vellumor/registry/system.reg" \
+  > "$work/victim/.config/vellumor/registry/system.reg"
+chown -R "$victim:" "$work/victim"
+rm -f "$home/PDF/"*.pdf
+(cd "$home" && as_user lp -U "$victim" -d "$queue" letter.txt > /dev/null 2>&1) || true
+(cd "$home" && as_user lp -d "$queue" letter.txt) || fail "lp as $user after installing over the earlier printer"
+wait_for "the jobs did not finish" 600 jobs_done
+[ -z "$(ls -A "$work/victim/PDF")" ] || fail "a job sent in $victim's name was converted into $victim's home"
+[ -f "$pdf" ] || fail "no PDF after installing over the earlier printer: $(tail -20 /var/log/cups/error_log 2> /dev/null)"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y vellumor > "$work/purge.log" 2>&1 ||
+  fail "apt-get purge failed: $(cat "$work/purge.log")"
+old_backend=
+[ ! -e /usr/lib/cups/backend/vellumor ] || fail "the backend outlived the purge"
