@@ -77,33 +77,35 @@ TEST_F(PrintToPdfTest, EveryPdfHasThePaperItWasPrintedOn) {
       "/Helvetica findfont 10 scalefont setfont 36 36 moveto (Printed on its own paper) show showpage\n%%EOF\n";
   struct Paper {
     std::string name;
-    std::string option;
+    std::vector<std::string> options;
     double width;  // points, as a PDF reader shows the page
     double height;
   };
-  const std::vector<Paper> papers{{"a0", "media=A0", 2383.9, 3370.4},
-                                  {"arch-d", "media=ARCHD", 1728, 2592},
-                                  {"roll", "media=Custom.100x2000mm", 283.5, 5669.3},
-                                  // Turned on the description's default paper, A4.
-                                  {"landscape", "landscape", 841.9, 595.3}};
+  const std::vector<Paper> papers{{"a0", {"-o", "media=A0"}, 2383.9, 3370.4},
+                                  {"arch-d", {"-o", "media=ARCHD"}, 1728, 2592},
+                                  {"roll", {"-o", "media=Custom.100x2000mm"}, 283.5, 5669.3},
+                                  {"landscape", {"-o", "media=A4", "-o", "landscape"}, 841.9, 595.3}};
   for (const Paper& paper : papers) {
     const std::filesystem::path file = world_->user->Home() / (paper.name + ".ps");
     WriteFileBytes(file, job);
     world_->user->Own(file);
-    const ProcessResult queued = world_->RunAsUser({"lp", "-d", "Vellumor", "-o", paper.option, file.string()});
-    ASSERT_EQ(queued.exitCode, 0) << paper.option << ": " << queued.err;
+    std::vector<std::string> command{"lp", "-d", "Vellumor"};
+    command.insert(command.end(), paper.options.begin(), paper.options.end());
+    command.push_back(file.string());
+    const ProcessResult queued = world_->RunAsUser(command);
+    ASSERT_EQ(queued.exitCode, 0) << paper.name << ": " << queued.err;
   }
   ExpectJobsDone();
   EXPECT_THAT(world_->Pdfs(), SizeIs(papers.size())) << world_->cups->LogTail();
   for (const Paper& paper : papers) {
     const std::filesystem::path pdf = world_->user->PdfFolder() / (paper.name + ".pdf");
     const auto [width, height] = FirstPageAsShown(pdf);
-    EXPECT_NEAR(width, paper.width, 1.0) << paper.option;
-    EXPECT_NEAR(height, paper.height, 1.0) << paper.option;
+    EXPECT_NEAR(width, paper.width, 1.0) << paper.name;
+    EXPECT_NEAR(height, paper.height, 1.0) << paper.name;
     // Still vector: the text is there as text, and no page was turned into a picture.
-    EXPECT_THAT(PdfText(pdf), HasSubstr("Printed on its own paper")) << paper.option;
+    EXPECT_THAT(PdfText(pdf), HasSubstr("Printed on its own paper")) << paper.name;
     const ProcessResult images = RunProcess({"pdfimages", "-list", pdf.string()});
-    EXPECT_EQ(std::count(images.out.begin(), images.out.end(), '\n'), 2) << paper.option << ":\n" << images.out;
+    EXPECT_EQ(std::count(images.out.begin(), images.out.end(), '\n'), 2) << paper.name << ":\n" << images.out;
   }
 }
 
