@@ -86,14 +86,15 @@ create() {
   # installed, is sent as a file.
   model=$(model_name "$ppd")
   if [ -n "$model" ] && lpinfo --make-and-model "$make_and_model" -m 2> /dev/null | grep -qxF "$model $make_and_model"; then
-    run_lpadmin -p "$queue" -m "$model" || return 1
+    set -- -m "$model"
   else
-    run_lpadmin -p "$queue" -P "$ppd" || return 1
+    set -- -P "$ppd"
   fi
-
-  # A new queue takes jobs once it is complete.
-  if [ -n "$new" ]; then
-    run_lpadmin -p "$queue" -E || return 1
+  # A new queue takes jobs once it is complete; one left half made would count as existing the
+  # next time and never be enabled, so it goes again.
+  if ! run_lpadmin -p "$queue" "$@" || { [ -n "$new" ] && ! run_lpadmin -p "$queue" -E; }; then
+    [ -z "$new" ] || lpadmin -x "$queue" 2> /dev/null || true
+    return 1
   fi
 }
 
