@@ -38,10 +38,6 @@ QString WrapToWidth(const QString& text, const QFontMetrics& metrics, int width)
 
 }  // namespace
 
-QString ControlName(int id) {
-  return id == kNoId ? QString() : QString::number(id);
-}
-
 ControlPlacer::ControlPlacer(QWidget* window) : window_{window}, units_{window->font()} {}
 
 template <typename Control>

@@ -19,22 +19,12 @@
 #include <string_view>
 
 #include "ui/DialogUnits.h"
+#include "ui/OptionWindow.h"
 
 namespace vellumor::ui {
 
-// The two buttons every option window closes with.
-inline constexpr int kSaveExitId = 1;
-inline constexpr int kCancelId = 2;
 // Labels and frames that the window never addresses.
 inline constexpr int kNoId = -1;
-
-// The object name a control with `id` carries; unnumbered controls carry none.
-QString ControlName(int id);
-
-template <typename Control>
-Control* FindControl(const QWidget* window, int id) {
-  return window->findChild<Control*>(ControlName(id));
-}
 
 // A list of the record's choices (settings/Choices.h) as a box takes it.
 QStringList ChoiceEntries(std::span<const std::string_view> list);
