@@ -8,12 +8,11 @@
 #include "ui/DialogWindow.h"
 #include "updater/CheckServices.h"
 #include "updater/UpdateArguments.h"
+#include "updater/Updater.h"
 #include "updater/UpdaterPrompts.h"
 #include "updater/UpdaterWindows.h"
 
 namespace vellumor::updater {
-
-struct UpdaterServices;
 
 class UpdaterStatusDialog final : public ui::DialogWindow, private StatusWindowHost {
   Q_OBJECT
