@@ -41,6 +41,7 @@ add_subdirectory(src/convert)
 add_subdirectory(src/printer)
 add_subdirectory(src/agent)
 add_subdirectory(src/app)
+add_subdirectory(src/monitor)
 add_subdirectory(src/updater/win32)
 
 if(VELLUMOR_TESTS)
