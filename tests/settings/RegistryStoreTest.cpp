@@ -34,10 +34,13 @@ class RegistryStoreTest : public ::testing::Test {
                                  RegistryValue{std::string{name}, platform::kRegSz, std::string{text}}),
               platform::win_error::kSuccess);
   }
+  // The value a load sees: the user's over the machine's.
   std::string Stored(std::string_view name) {
     RegistryValue value;
-    EXPECT_EQ(registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, name, value),
-              platform::win_error::kSuccess)
+    EXPECT_TRUE(registry_.QueryValue(RegistryRoot::CurrentUser, registry::kProductKeyPath, name, value) ==
+                    platform::win_error::kSuccess ||
+                registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, name, value) ==
+                    platform::win_error::kSuccess)
         << name;
     return value.data;
   }
@@ -65,6 +68,28 @@ TEST_F(RegistryStoreTest, SavedRecordLoadsBackEqual) {
   EXPECT_EQ(loaded, saved);
 }
 
+TEST_F(RegistryStoreTest, TheUsersValuesCountOverTheMachinesAndOnlyTheUsersAreWritten) {
+  CreateProductKey();
+  Store("Quality", "eBook: medium quality");
+  Store("DocAuthor", "Machine default");
+  ASSERT_EQ(registry_.SetValues(RegistryRoot::CurrentUser, registry::kProductKeyPath,
+                                std::vector<RegistryValue>{{"DocAuthor", platform::kRegSz, "Ada"}}),
+            platform::win_error::kSuccess);
+  Settings settings{DefaultSettings("/home/ada")};
+  ASSERT_TRUE(LoadSettingsFromRegistry(registry_, settings).opened);
+  EXPECT_EQ(settings.Quality, "eBook: medium quality");
+  EXPECT_EQ(settings.DocAuthor, "Ada");
+
+  settings.DocAuthor = "Grace";
+  ASSERT_TRUE(SaveSettingsToRegistry(registry_, settings));
+  EXPECT_EQ(Stored("DocAuthor"), "Grace");
+  RegistryValue machine;
+  ASSERT_EQ(registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, "DocAuthor", machine),
+            platform::win_error::kSuccess);
+  // Where users have a hive of their own, the machine's defaults stay as the installer wrote them.
+  EXPECT_EQ(machine.data, platform::UserSettingsRoot() == RegistryRoot::CurrentUser ? "Machine default" : "Grace");
+}
+
 TEST_F(RegistryStoreTest, SaveWritesEveryFieldAsTextInOrder) {
   CreateProductKey();
   Store("AdvLastUpdateCheck", "20240101");  // the updater's value is left alone
@@ -74,7 +99,7 @@ TEST_F(RegistryStoreTest, SaveWritesEveryFieldAsTextInOrder) {
   ASSERT_TRUE(SaveSettingsToRegistry(registry_, settings));
 
   std::vector<RegistryValue> values;
-  ASSERT_EQ(registry_.ListValues(RegistryRoot::LocalMachine, registry::kProductKeyPath, values),
+  ASSERT_EQ(registry_.ListValues(platform::UserSettingsRoot(), registry::kProductKeyPath, values),
             platform::win_error::kSuccess);
   ASSERT_EQ(values.size(), static_cast<std::size_t>(kSettingsFieldCount) + 1);
   EXPECT_EQ(values[0].name, "AdvLastUpdateCheck");

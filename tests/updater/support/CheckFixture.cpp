@@ -23,12 +23,14 @@ void CheckFixture::SetValue(std::string_view name, std::string_view text) {
 }
 
 std::string CheckFixture::StoredValue(std::string_view name) const {
+  // What the next check reads: the user's value over the machine's.
   platform::RegistryValue value;
-  if (registry_.QueryValue(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"), name, value) !=
-      platform::win_error::kSuccess) {
-    return "<missing>";
+  for (const RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
+    if (registry_.QueryValue(root, updater::ProductKeyPath("Vellumor"), name, value) == platform::win_error::kSuccess) {
+      return value.data;
+    }
   }
-  return value.data;
+  return "<missing>";
 }
 
 void CheckFixture::ServeVersions(const std::string& maker, const std::string& portal) {
