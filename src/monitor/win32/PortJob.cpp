@@ -10,8 +10,8 @@ constexpr wchar_t kStatusPrefix[] = L"Vellumor: ";
 
 }  // namespace
 
-PortJob::PortJob(std::unique_ptr<SpoolerJob> job, JobProgram program)
-    : job_{std::move(job)}, program_{std::move(program)} {}
+PortJob::PortJob(std::unique_ptr<SpoolerJob> job, bool known, JobProgram program)
+    : job_{std::move(job)}, program_{std::move(program)}, known_{known} {}
 
 std::unique_ptr<PortJob> PortJob::Start(SpoolerJobSource spooler, const wchar_t* printerName, DWORD jobId,
                                         const wchar_t* documentName) {
@@ -35,20 +35,17 @@ std::unique_ptr<PortJob> PortJob::Start(SpoolerJobSource spooler, const wchar_t*
     ::SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
-  return std::unique_ptr<PortJob>{new PortJob{std::move(job), std::move(*program)}};
+  return std::unique_ptr<PortJob>{new PortJob{std::move(job), details.has_value(), std::move(*program)}};
 }
 
 bool PortJob::Write(const BYTE* bytes, DWORD size, DWORD* written) {
-  *written = failed_ ? 0 : program_.Write(bytes, size);
+  // A program that ended cannot take the rest of the job, even where the pipe still takes bytes
+  // into its buffer for a moment after the reader is gone.
+  *written = failed_ || ProgramEnded() ? 0 : program_.Write(bytes, size);
   if (*written == size) {
     return true;
   }
-  if (!failed_) {
-    failed_ = true;
-    const std::optional<DWORD> code = program_.ExitCode();
-    job_->SetStatus(std::wstring{kStatusPrefix} + L"the program ended before it had the whole job" +
-                    (code ? L" (exit code " + std::to_wstring(*code) + L")" : std::wstring{}));
-  }
+  Fail();
   ::SetLastError(ERROR_BROKEN_PIPE);
   return false;
 }
@@ -58,12 +55,30 @@ void PortJob::End() {
     return;
   }
   ended_ = true;
-  if (failed_ || job_->Cancelled()) {
+  // The program sees the end of its input only now: one that ended before has not read the job.
+  if (!failed_ && ProgramEnded()) {
+    Fail();
+  }
+  if (failed_ || job_->Cancelled(known_)) {
     program_.Cancel();
   } else {
     program_.Finish();
   }
   job_->SentToPrinter();
+}
+
+bool PortJob::ProgramEnded() const {
+  return program_.ExitCode().has_value();
+}
+
+void PortJob::Fail() {
+  if (failed_) {
+    return;
+  }
+  failed_ = true;
+  const std::optional<DWORD> code = program_.ExitCode();
+  job_->SetStatus(std::wstring{kStatusPrefix} + L"the program ended before it had the whole job" +
+                  (code ? L" (exit code " + std::to_wstring(*code) + L")" : std::wstring{}));
 }
 
 void PortJob::Abandon() {

@@ -18,20 +18,25 @@ class PortJob final {
   static std::unique_ptr<PortJob> Start(SpoolerJobSource spooler, const wchar_t* printerName, DWORD jobId,
                                         const wchar_t* documentName);
 
-  // Writes the bytes on to the program; false when it is gone (the job failed).
+  // Writes the bytes on to the program; false when it is gone (the job failed, and the queue
+  // says so beside it).
   bool Write(const BYTE* bytes, DWORD size, DWORD* written);
   // The spooler sent everything: the program gets the end of a whole job, or, when the job was
-  // cancelled, restarted or failed meanwhile, the word that it was not. Does not wait for the
-  // program, which goes on with its windows.
+  // cancelled, restarted or failed meanwhile (the program ended before it), the word that it was
+  // not. Does not wait for the program, which goes on with its windows.
   void End();
   // The port closed without the end of the job: whatever the program received is dropped.
   void Abandon();
 
  private:
-  PortJob(std::unique_ptr<SpoolerJob> job, JobProgram program);
+  PortJob(std::unique_ptr<SpoolerJob> job, bool known, JobProgram program);
+  bool ProgramEnded() const;
+  // The job failed: the queue is told why, once.
+  void Fail();
 
   std::unique_ptr<SpoolerJob> job_;
   JobProgram program_;
+  bool known_{false};  // the spooler knew the job when it started
   bool failed_{false};
   bool ended_{false};
 };

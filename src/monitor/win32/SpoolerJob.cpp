@@ -42,7 +42,7 @@ class WinspoolJob final : public SpoolerJob {
   WinspoolJob& operator=(const WinspoolJob&) = delete;
 
   std::optional<JobDetails> Details() const override;
-  bool Cancelled() const override;
+  bool Cancelled(bool knownAtStart) const override;
   void SetStatus(const std::wstring& text) const override;
   void SentToPrinter() const override;
 
@@ -60,10 +60,10 @@ std::optional<JobDetails> WinspoolJob::Details() const {
   return JobDetails{Text(info->pUserName), Text(info->pDocument)};
 }
 
-bool WinspoolJob::Cancelled() const {
+bool WinspoolJob::Cancelled(bool knownAtStart) const {
   const std::vector<BYTE> buffer = printer_ != nullptr ? JobInfo1(printer_, jobId_) : std::vector<BYTE>{};
   if (buffer.empty()) {
-    return true;
+    return knownAtStart;
   }
   const DWORD status = reinterpret_cast<const JOB_INFO_1W*>(buffer.data())->Status;
   return (status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED | JOB_STATUS_RESTART)) != 0;

@@ -23,9 +23,10 @@ class SpoolerJob {
 
   // Nothing when the spooler does not know the job (any more).
   virtual std::optional<JobDetails> Details() const = 0;
-  // Deleted, being deleted, to be restarted from its start, or gone: what the port received of
-  // it must not become a document.
-  virtual bool Cancelled() const = 0;
+  // Deleted, being deleted, to be restarted from its start, or gone although the spooler knew it
+  // when it started (`knownAtStart`): what the port received of it must not become a document.
+  // (Wine's spooler hands the port jobs it no longer lists; only its word counts there.)
+  virtual bool Cancelled(bool knownAtStart) const = 0;
   // The text the print queue shows beside the job; "" clears it.
   virtual void SetStatus(const std::wstring& text) const = 0;
   // The whole job went out: the spooler may take it off the queue.
