@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the x86_64 Windows programs (scripts/build-windows.sh) and runs their tests under Wine
 # in a private Wine prefix made afresh under the build folder, without a display. Then checks the
-# deliverables' exports and imports and the PDFs the engine tests wrote, and prints a summary.
+# deliverables' exports and imports and the PDFs the engine tests wrote, builds the installer
+# (scripts/build-windows-installer.sh) and runs the whole-system test on it in a prefix of its
+# own (tests/windows/installer-test.sh), and prints a summary.
 # (32-bit Windows programs do not run on this machine's kernel; build-windows.sh i686 builds them.)
 set -euo pipefail
 
@@ -68,16 +70,42 @@ for pdf in "$build"/test-pdfs/*.pdf; do
   fi
 done
 
-# Summary of every GoogleTest program's results.
+# The monitor, too, exports its one entry and nothing else.
+exports="$($objdump -p "$build/bin/vellumor-monitor.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+  grep -E '^\s*\[ *[0-9]+\]' | sed -E 's/^\s*\[ *[0-9]+\] //' || true)"
+if [ "$exports" != "InitializePrintMonitor2" ]; then
+  echo "FAILED: vellumor-monitor.dll must export exactly InitializePrintMonitor2, found: $exports" >&2
+  status=1
+else
+  echo "vellumor-monitor.dll exports: InitializePrintMonitor2"
+fi
+
+# The installer, and the whole product installed, printed to and uninstalled under Wine.
+stop_wine
+installer_counts=""
+if "$root/scripts/build-windows-installer.sh"; then
+  installer="$(ls "$build"/Vellumor-*-x64-setup.exe)"
+  installer_log="$build/test-results/installer-test.log"
+  "$root/tests/windows/installer-test.sh" "$build" "$installer" 2>&1 | tee "$installer_log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  installer_counts="$(sed -n 's/^Installer test under Wine: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$installer_log")"
+else
+  status=1
+fi
+[ -n "$installer_counts" ] || installer_counts="0 1"
+
+# Summary of every GoogleTest program's results, and the installer test's checks.
 awk 'match($0, /<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"/) {
        split(substr($0, RSTART, RLENGTH), f, "\"")
        tests += f[2]; failures += f[4]; disabled += f[6]; errors += f[8]
      }
      /<testcase / && /result="skipped"/ { skipped++ }
      END {
+       split(extra, e, " ")
+       tests += e[1] + e[2]; failures += e[2]
        run = tests - disabled
        printf "Windows tests under Wine: %d run, %d passed, %d failed, %d skipped\n",
               run, run - failures - errors - skipped, failures + errors, skipped
        printf "%d passed, %d failed\n", run - failures - errors - skipped, failures + errors
-     }' "$build"/test-results/*.xml
+     }' extra="$installer_counts" "$build"/test-results/*.xml
 exit "$status"
