@@ -25,12 +25,13 @@ Settings Sample() {
 
 class RegistryStoreTest : public ::testing::Test {
  protected:
-  void CreateProductKey() {
-    ASSERT_EQ(registry_.CreateKey(RegistryRoot::LocalMachine, registry::kProductKeyPath),
-              platform::win_error::kSuccess);
+  // In the layer the program writes: the user's own settings.
+  void CreateProductKey(RegistryRoot root = platform::UserSettingsRoot()) {
+    ASSERT_EQ(registry_.CreateKey(root, registry::kProductKeyPath), platform::win_error::kSuccess);
   }
-  void Store(std::string_view name, std::string_view text) {
-    ASSERT_EQ(registry_.SetValue(RegistryRoot::LocalMachine, registry::kProductKeyPath,
+  void Store(std::string_view name, std::string_view text, RegistryRoot root = platform::UserSettingsRoot()) {
+    CreateProductKey(root);
+    ASSERT_EQ(registry_.SetValue(root, registry::kProductKeyPath,
                                  RegistryValue{std::string{name}, platform::kRegSz, std::string{text}}),
               platform::win_error::kSuccess);
   }
@@ -69,12 +70,9 @@ TEST_F(RegistryStoreTest, SavedRecordLoadsBackEqual) {
 }
 
 TEST_F(RegistryStoreTest, TheUsersValuesCountOverTheMachinesAndOnlyTheUsersAreWritten) {
-  CreateProductKey();
-  Store("Quality", "eBook: medium quality");
-  Store("DocAuthor", "Machine default");
-  ASSERT_EQ(registry_.SetValues(RegistryRoot::CurrentUser, registry::kProductKeyPath,
-                                std::vector<RegistryValue>{{"DocAuthor", platform::kRegSz, "Ada"}}),
-            platform::win_error::kSuccess);
+  Store("Quality", "eBook: medium quality", RegistryRoot::LocalMachine);
+  Store("DocAuthor", "Machine default", RegistryRoot::LocalMachine);
+  Store("DocAuthor", "Ada", RegistryRoot::CurrentUser);
   Settings settings{DefaultSettings("/home/ada")};
   ASSERT_TRUE(LoadSettingsFromRegistry(registry_, settings).opened);
   EXPECT_EQ(settings.Quality, "eBook: medium quality");

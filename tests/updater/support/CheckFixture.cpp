@@ -13,12 +13,14 @@ CheckFixture::CheckFixture()
       transport_{
           platform::MakeHttpTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}})} {}
 
+// The product key in the layer the program and the updater write: the user's own settings.
 void CheckFixture::CreateProductKey() {
-  registry_.CreateKey(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"));
+  registry_.CreateKey(platform::UserSettingsRoot(), updater::ProductKeyPath("Vellumor"));
 }
 
 void CheckFixture::SetValue(std::string_view name, std::string_view text) {
-  registry_.SetValue(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"),
+  CreateProductKey();
+  registry_.SetValue(platform::UserSettingsRoot(), updater::ProductKeyPath("Vellumor"),
                      platform::RegistryValue{std::string{name}, platform::kRegSz, std::string{text}});
 }
 
