@@ -12,8 +12,15 @@ using platform::RegistryRoot;
 
 namespace {
 
-// The layers in the order they are read: each one's values count over those before it.
-constexpr RegistryRoot kLayers[] = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
+// The layers in the order they are read, each one's values counting over those before it: the
+// machine's defaults, then the user's own settings where the platform keeps them apart.
+std::vector<RegistryRoot> Layers() {
+  std::vector<RegistryRoot> layers{RegistryRoot::LocalMachine};
+  if (platform::UserSettingsRoot() != RegistryRoot::LocalMachine) {
+    layers.push_back(platform::UserSettingsRoot());
+  }
+  return layers;
+}
 
 }  // namespace
 
@@ -46,7 +53,7 @@ long ProductRegistryKey::OpenSnapshot(std::string_view keyPath, std::string& pro
   }
   std::vector<platform::RegistryValue> values;
   long result = win_error::kFileNotFound;
-  for (const RegistryRoot root : kLayers) {
+  for (const RegistryRoot root : Layers()) {
     std::vector<platform::RegistryValue> layer;
     std::string layerProblem;
     const long read = registry_->ReadKey(root, keyPath, layer, layerProblem);
@@ -115,7 +122,7 @@ bool ProductRegistryKey::StoreTexts(std::string_view keyPath, const NamedTexts& 
 bool ProductRegistryKey::FindValue(std::string_view name, platform::RegistryValue& value) const {
   if (!snapshot_) {
     // The user's value counts over the machine's.
-    return registry_->QueryValue(RegistryRoot::CurrentUser, keyPath_, name, value) == win_error::kSuccess ||
+    return registry_->QueryValue(platform::UserSettingsRoot(), keyPath_, name, value) == win_error::kSuccess ||
            registry_->QueryValue(RegistryRoot::LocalMachine, keyPath_, name, value) == win_error::kSuccess;
   }
   for (const platform::RegistryValue& candidate : *snapshot_) {

@@ -1,8 +1,8 @@
 #pragma once
 // The accessor for the product key, used by the settings store and by the updater. The key is
-// read under HKEY_LOCAL_MACHINE (the defaults every user starts from) and then under
-// HKEY_CURRENT_USER, whose values count over the machine's; it is written where the platform keeps
-// a user's own settings (platform::UserSettingsRoot), never elsewhere. Every value is a REG_SZ
+// read under HKEY_LOCAL_MACHINE (the defaults every user starts from) and then where the platform
+// keeps a user's own settings (platform::UserSettingsRoot: HKEY_CURRENT_USER on Windows), whose
+// values count over the machine's; it is written there and nowhere else. Every value is a REG_SZ
 // text; flags and numbers are stored as decimal text.
 
 #include <cstdint>

@@ -38,7 +38,7 @@ class RegistryStoreTest : public ::testing::Test {
   // The value a load sees: the user's over the machine's.
   std::string Stored(std::string_view name) {
     RegistryValue value;
-    EXPECT_TRUE(registry_.QueryValue(RegistryRoot::CurrentUser, registry::kProductKeyPath, name, value) ==
+    EXPECT_TRUE(registry_.QueryValue(platform::UserSettingsRoot(), registry::kProductKeyPath, name, value) ==
                     platform::win_error::kSuccess ||
                 registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, name, value) ==
                     platform::win_error::kSuccess)
@@ -72,7 +72,7 @@ TEST_F(RegistryStoreTest, SavedRecordLoadsBackEqual) {
 TEST_F(RegistryStoreTest, TheUsersValuesCountOverTheMachinesAndOnlyTheUsersAreWritten) {
   Store("Quality", "eBook: medium quality", RegistryRoot::LocalMachine);
   Store("DocAuthor", "Machine default", RegistryRoot::LocalMachine);
-  Store("DocAuthor", "Ada", RegistryRoot::CurrentUser);
+  Store("DocAuthor", "Ada");  // the user's own
   Settings settings{DefaultSettings("/home/ada")};
   ASSERT_TRUE(LoadSettingsFromRegistry(registry_, settings).opened);
   EXPECT_EQ(settings.Quality, "eBook: medium quality");

@@ -27,7 +27,7 @@ void CheckFixture::SetValue(std::string_view name, std::string_view text) {
 std::string CheckFixture::StoredValue(std::string_view name) const {
   // What the next check reads: the user's value over the machine's.
   platform::RegistryValue value;
-  for (const RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
+  for (const RegistryRoot root : {platform::UserSettingsRoot(), RegistryRoot::LocalMachine}) {
     if (registry_.QueryValue(root, updater::ProductKeyPath("Vellumor"), name, value) == platform::win_error::kSuccess) {
       return value.data;
     }
