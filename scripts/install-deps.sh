@@ -21,7 +21,7 @@ packages=(
 # libraries built for Windows, autoconf to regenerate Ghostscript's configure script as Debian's
 # build does, Wine's 64-bit loader for the x86_64 test programs and its 32-bit one (an i386
 # package) for the i686 ones, GoogleTest's source to build it with the cross compiler, and the
-# Linux engine and readers the Windows engine's PDFs are compared with.
+# Linux engine and readers the Windows engine's PDFs are compared with, and NSIS for the installer.
 windows=0
 if [ "${1:-}" = "--windows" ]; then
   windows=1
@@ -30,6 +30,7 @@ if [ "${1:-}" = "--windows" ]; then
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix lld llvm-14 libz-mingw-w64-dev dpkg-dev autoconf
     wine64 wine32:i386
     googletest libgs-dev ghostscript qpdf poppler-utils
+    nsis
   )
 fi
 

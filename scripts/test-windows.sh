@@ -3,7 +3,9 @@
 # i686) and Ghostscript's DLL (scripts/build-windows-engine.sh), and runs their tests under Wine
 # (64-bit Wine for x86_64, 32-bit Wine for i686) in a private Wine prefix made afresh under the
 # build folder, without a display. Then checks the deliverables' exports and imports and the PDFs
-# the engine tests wrote, and prints a summary with the time each stage took.
+# the engine tests wrote; for x86_64 also builds the installer (scripts/build-windows-installer.sh)
+# and runs the whole-system test on it in a prefix of its own (tests/windows/installer-test.sh).
+# Prints a summary with the time each stage took.
 set -euo pipefail
 
 arch="${1:-x86_64}"
@@ -18,10 +20,11 @@ esac
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 stages=()
 stage() {
-  local name="$1" started=$SECONDS
+  local name="$1" started=$SECONDS result=0
   shift
-  "$@"
+  "$@" || result=$?
   stages+=("$name: $((SECONDS - started)) s")
+  return "$result"
 }
 stage "programs ($arch)" "$root/scripts/build-windows.sh" "$arch"
 stage "engine ($arch)" "$root/scripts/build-windows-engine.sh" "$arch"
@@ -119,18 +122,49 @@ for pdf in "$build"/test-pdfs/*.pdf; do
   fi
 done
 
-# Summary of every GoogleTest program's results.
+# The monitor, too, exports its one entry and nothing else.
+exports="$($objdump -p "$build/bin/vellumor-monitor.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+  grep -E '^\s*\[ *[0-9]+\]' | sed -E 's/^\s*\[ *[0-9]+\] //' || true)"
+if [ "$exports" != "InitializePrintMonitor2" ]; then
+  echo "FAILED: vellumor-monitor.dll must export exactly InitializePrintMonitor2, found: $exports" >&2
+  status=1
+else
+  echo "vellumor-monitor.dll exports: InitializePrintMonitor2"
+fi
+
+# The installer (amd64 only), and the whole product installed, printed to and uninstalled under
+# Wine.
+installer_counts="0 0"
+installer_test() {
+  installer_counts="0 1"
+  "$root/scripts/build-windows-installer.sh" || return 1
+  local installer installer_log="$build/test-results/installer-test.log" result=0
+  installer="$(ls "$build"/Vellumor-*-x64-setup.exe)"
+  "$root/tests/windows/installer-test.sh" "$build" "$installer" >"$installer_log" 2>&1 || result=1
+  cat "$installer_log"
+  installer_counts="$(sed -n 's/^Installer test under Wine: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$installer_log")"
+  [ -n "$installer_counts" ] || installer_counts="0 1"
+  return "$result"
+}
+if [ "$arch" = x86_64 ]; then
+  stop_wine
+  stage "installer" installer_test || status=1
+fi
+
+# Summary of every GoogleTest program's results, and the installer test's checks.
 awk 'match($0, /<testsuites tests="[0-9]+" failures="[0-9]+" disabled="[0-9]+" errors="[0-9]+"/) {
        split(substr($0, RSTART, RLENGTH), f, "\"")
        tests += f[2]; failures += f[4]; disabled += f[6]; errors += f[8]
      }
      /<testcase / && /result="skipped"/ { skipped++ }
      END {
+       split(extra, e, " ")
+       tests += e[1] + e[2]; failures += e[2]
        run = tests - disabled
        printf "Windows tests under Wine: %d run, %d passed, %d failed, %d skipped\n",
               run, run - failures - errors - skipped, failures + errors, skipped
        printf "%d passed, %d failed\n", run - failures - errors - skipped, failures + errors
-     }' "$build"/test-results/*.xml
+     }' extra="$installer_counts" "$build"/test-results/*.xml
 echo "Engine: $engine, $(stat -c %s "$engine") bytes"
 printf 'Stage time: %s\n' "${stages[@]}"
 exit "$status"
