@@ -103,10 +103,13 @@ std::string SoundFileName(std::string_view name) {
   if (clean.size() > kMaxFileNameBytes) {
     stem = platform::Utf8Prefix(stem, kMaxFileNameBytes - ending);
   }
-  if (stem.find_first_not_of('.') == std::string_view::npos) {
+  // A leading dot would hide the PDF from the user (and "..etc" reads like a path); a name that
+  // is nothing but dots is no name at all.
+  const std::size_t named = stem.find_first_not_of('.');
+  if (named == std::string_view::npos) {
     return std::string{kNoFileName};
   }
-  return std::string{stem} + clean.substr(clean.size() - ending);
+  return std::string{stem.substr(named)} + clean.substr(clean.size() - ending);
 }
 
 JobTitle ExtractJobTitle(std::string_view header) {
