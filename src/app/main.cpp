@@ -110,6 +110,9 @@ int main(int argc, char** argv) {
   }
   // What this run creates is written down, and what dead runs left behind is removed first.
   const std::unique_ptr<platform::RunJournal> journal = platform::RunJournal::Start(temp->Path());
+  if (journal && temp->MadeForThisRun()) {
+    journal->Created(temp->Path());
+  }
   platform::RepairDeadRuns(temp->Path());
   platform::RepairDeadRunFolders(platform::TempFolder::DefaultFolder());
   platform::Registry registry{platform::Registry::DefaultFolder()};
