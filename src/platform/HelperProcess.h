@@ -2,8 +2,9 @@
 // This program started once more, as a helper for work that has to be stoppable at any moment
 // from outside: the engine, which nothing stops from within once it runs. The helper reads what
 // its starter sends on its standard input and writes its answers to its standard output; its
-// standard error is the starter's. It never outlives its starter, however the starter ends, and
-// once stopped it holds nothing open any more, so its files can be removed.
+// standard error is the starter's. It does not outlive its starter, however the starter ends
+// (on Windows, where the system lets it join a job), and once stopped it holds nothing open any
+// more, so its files can be removed.
 
 #include <chrono>
 #include <cstddef>

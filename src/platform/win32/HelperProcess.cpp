@@ -123,16 +123,14 @@ std::unique_ptr<HelperProcess> HelperProcess::Start(const std::vector<std::strin
   }
   handles->process = FileHandle{started.hProcess};
   FileHandle thread{started.hThread};
+  // Where the system refuses a job (Windows 7 inside another program's job), the conversion still
+  // runs; only a starter that is killed outright may then leave the helper behind.
   handles->job = FileHandle{::CreateJobObjectW(nullptr, nullptr)};
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (!handles->job.Valid() ||
-      !::SetInformationJobObject(handles->job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
-      !::AssignProcessToJobObject(handles->job.Get(), handles->process.Get())) {
-    error = "cannot tie the helper to this program: " + LastErrorText();
-    ::TerminateProcess(handles->process.Get(), 1);
-    ::WaitForSingleObject(handles->process.Get(), INFINITE);
-    return nullptr;
+  if (handles->job.Valid() &&
+      ::SetInformationJobObject(handles->job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    ::AssignProcessToJobObject(handles->job.Get(), handles->process.Get());
   }
   ::ResumeThread(thread.Get());
   return std::unique_ptr<HelperProcess>{new HelperProcess{std::move(handles)}};
