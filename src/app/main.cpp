@@ -14,6 +14,7 @@
 #include "app/ProgramInformation.h"
 #include "app/UnattendedInteraction.h"
 #include "convert/Engine.h"
+#include "convert/EngineProcess.h"
 #include "platform/Cancellation.h"
 #include "platform/Clock.h"
 #include "platform/Display.h"
@@ -81,6 +82,10 @@ int main(int argc, char** argv) {
     }
     return agent::RunSessionAgent();
   }
+  // The engine's helper process, which this program starts for each conversion.
+  if (argc >= 2 && std::string_view{argv[1]} == convert::kEngineOption) {
+    return convert::RunEngineProcess();
+  }
   // From the very start a cancellation ends the run cleanly rather than in the middle of a step.
   const std::unique_ptr<platform::Cancellation> cancellation = platform::Cancellation::Watch();
   app::UnattendedInteraction unattended;
@@ -110,11 +115,15 @@ int main(int argc, char** argv) {
   }
   // What this run creates is written down, and what dead runs left behind is removed first.
   const std::unique_ptr<platform::RunJournal> journal = platform::RunJournal::Start(temp->Path());
+  if (journal && temp->MadeForThisRun()) {
+    journal->Created(temp->Path());
+  }
   platform::RepairDeadRuns(temp->Path());
   platform::RepairDeadRunFolders(platform::TempFolder::DefaultFolder());
   platform::Registry registry{platform::Registry::DefaultFolder()};
   const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
-  const std::unique_ptr<convert::Engine> engine = convert::MakeGhostscriptEngine();
+  // In a process of its own, so that a cancellation ends any job at once.
+  const std::unique_ptr<convert::Engine> engine = convert::MakeEngineProcess();
   const std::unique_ptr<platform::Shell> shell = platform::MakeDesktopShell();
   const convert::Services services{registry,
                                    *temp,

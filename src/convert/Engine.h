@@ -10,8 +10,9 @@
 namespace vellumor::convert {
 
 // Ghostscript's result codes the pipeline tells apart.
-inline constexpr int kEngineQuit = -101;   // a normal "quit"
-inline constexpr int kEngineFatal = -100;  // the interpreter could not go on at all
+inline constexpr int kEngineQuit = -101;       // a normal "quit"
+inline constexpr int kEngineFatal = -100;      // the interpreter could not go on at all
+inline constexpr int kEngineInterrupted = -6;  // stopped from outside before it finished
 
 // The input argument that makes the interpreter read the job from its standard input (buffered),
 // that is from the listener's OnEngineInput.
@@ -26,7 +27,8 @@ class EngineListener {
   // Fills `buffer` with up to `length` bytes of the interpreter's standard input; returns the
   // count, 0 at its end, or a negative value, which stops the interpreter with an I/O error.
   virtual int OnEngineInput(char* buffer, int length) = 0;
-  // Asked between steps by interpreters built to poll; false stops the interpreter.
+  // Asked now and then while the interpreter works (between its steps, where it is built to
+  // poll; at regular times, where it runs in a process of its own); false stops it.
   virtual bool OnEnginePoll() = 0;
 };
 

@@ -70,7 +70,12 @@ class ConversionListener final : public EngineListener {
     }
     return static_cast<int>(job_.gcount());
   }
-  bool OnEnginePoll() override { return !Cancelled(); }
+  // While the engine works without a word, the windows are still served and a cancellation
+  // still stops it.
+  bool OnEnginePoll() override {
+    ui_.PumpMessages();
+    return !Cancelled();
+  }
 
   bool Cancelled() const { return cancellation_ != nullptr && cancellation_->Requested(); }
 

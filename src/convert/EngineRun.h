@@ -1,9 +1,9 @@
 #pragma once
 // One run of the engine over the job: the inputs in their order (the PDF appended to, the job,
 // the marks file), the engine's output feeding the progress display, the job fed to the engine
-// as it reads it (which is where a cancellation stops it), and what the run tells beyond its
-// result code: its error text, whether writing failed, and how many pages the output device
-// had received before and after the job.
+// as it reads it, a cancellation stopping it (as it reads, or when it polls), and what the run
+// tells beyond its result code: its error text, whether writing failed, and how many pages the
+// output device had received before and after the job.
 
 #include <filesystem>
 #include <optional>

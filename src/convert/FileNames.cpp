@@ -104,10 +104,14 @@ std::string SoundFileName(std::string_view name) {
   if (clean.size() > kMaxFileNameBytes) {
     stem = platform::Utf8Prefix(stem, kMaxFileNameBytes - ending);
   }
-  if (stem.find_first_not_of('.') == std::string_view::npos) {
+  // A leading dot would hide the PDF from the user (and "..etc" reads like a path); a name that
+  // is nothing but dots is no name at all.
+  const std::size_t named = stem.find_first_not_of('.');
+  if (named == std::string_view::npos) {
     return std::string{kNoFileName};
   }
-  std::string kept = platform::FileNameTheSystemKeeps(std::string{stem} + clean.substr(clean.size() - ending));
+  std::string kept =
+      platform::FileNameTheSystemKeeps(std::string{stem.substr(named)} + clean.substr(clean.size() - ending));
   return kept.empty() ? std::string{kNoFileName} : kept;
 }
 

@@ -19,13 +19,7 @@ void ReceivePrintJob(JobState& state, const Services& services, int input) {
   }
   state.NoJobData = false;
 
-  if (services.journal != nullptr) {
-    services.journal->WillCreateTemporary();
-  }
-  if (const std::optional<std::filesystem::path> reserved = services.temp.Reserve("vlm")) {
-    if (services.journal != nullptr) {
-      services.journal->CreatedTemporary(*reserved);
-    }
+  if (const std::optional<std::filesystem::path> reserved = services.temp.Reserve("vlm", services.journal)) {
     state.TemporaryFiles.push_back(*reserved);
     state.JobFilePath = *reserved;
     state.JobFilePath += ".ps";
@@ -41,8 +35,8 @@ void ReceivePrintJob(JobState& state, const Services& services, int input) {
     return;  // "&Create PDF" reports the missing job file
   }
   std::error_code ignored;
-  const platform::InputCopy copy =
-      platform::CopyInputToNewFile(input, state.JobFilePath, kTitleHeaderBytes, services.cancellation);
+  const platform::InputCopy copy = platform::CopyInputToNewFile(input, state.JobFilePath, kTitleHeaderBytes,
+                                                                services.cancellation, services.journal);
   switch (copy.result) {
     case platform::InputCopy::Result::Copied:
       break;

@@ -177,8 +177,9 @@ std::filesystem::path MarksReservation(const std::filesystem::path& marks) {
 }
 
 std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& temp,
-                                                    const settings::Settings& settings, std::string_view producer) {
-  const auto reservation = temp.Reserve("vlm");
+                                                    const settings::Settings& settings, std::string_view producer,
+                                                    platform::RunJournal* journal) {
+  const auto reservation = temp.Reserve("vlm", journal);
   if (!reservation) {
     return std::nullopt;
   }
@@ -187,7 +188,7 @@ std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& 
   // conversion, so converting without one is the better outcome.
   std::filesystem::path path{*reservation};
   path += kMarksSuffix;
-  if (!platform::TempFolder::WriteNewFile(path, MarksFileText(settings, producer))) {
+  if (!platform::TempFolder::WriteNewFile(path, MarksFileText(settings, producer), journal)) {
     std::error_code ignored;
     std::filesystem::remove(*reservation, ignored);
     return std::nullopt;

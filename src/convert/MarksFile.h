@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/RunJournal.h"
 #include "platform/TempFolder.h"
 #include "settings/Settings.h"
 
@@ -22,10 +23,11 @@ std::string PdfMarkString(std::string_view text);
 // The exact bytes of the marks file for `settings`; `producer` is the product's web host.
 std::string MarksFileText(const settings::Settings& settings, std::string_view producer);
 
-// Writes the marks file as "<reservation>.mark.txt" in the temporary folder; the path, or
-// nothing when it could not be written.
+// Writes the marks file as "<reservation>.mark.txt" in the temporary folder, both written down in
+// `journal` when given; the path, or nothing when it could not be written.
 std::optional<std::filesystem::path> WriteMarksFile(const platform::TempFolder& temp,
-                                                    const settings::Settings& settings, std::string_view producer);
+                                                    const settings::Settings& settings, std::string_view producer,
+                                                    platform::RunJournal* journal = nullptr);
 // The reservation a marks file's name was made from, which stays until the marks file goes.
 std::filesystem::path MarksReservation(const std::filesystem::path& marks);
 

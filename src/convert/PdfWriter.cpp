@@ -152,12 +152,10 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
     if (!engine && !(engine = NewEngineOrReport(services_))) {
       return ConversionResult::EngineUnavailable;
     }
-    if (services_.journal != nullptr) {
-      services_.journal->WillCreateIn(output_.parent_path());
-    }
     std::string error;
     std::optional<platform::StagedFile> staged = platform::StagedFile::Create(
-        output_.parent_path(), services_.journal != nullptr ? services_.journal->Tag() : "", ".pdf", error);
+        output_.parent_path(), services_.journal != nullptr ? services_.journal->Tag() : "", ".pdf", error,
+        services_.journal);
     if (!staged) {
       return Fail(SavedAsFailure(output_) + " " + error);
     }
@@ -168,8 +166,7 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
     EngineRunResult run;
     {
       // The engine keeps parts of the PDF in TMPDIR while it works.
-      const std::unique_ptr<platform::ScratchFolder> scratch =
-          services_.journal != nullptr ? platform::ScratchFolder::Create(services_.journal->OwnFolder("gs")) : nullptr;
+      const std::unique_ptr<platform::ScratchFolder> scratch = MakeScratchFolder();
       run = RunEngine(*engine, job, state_, ui, services_.cancellation);
       engine.reset();
     }
@@ -220,16 +217,19 @@ ConversionResult PdfWriter::Write(std::unique_ptr<EngineInstance> engine) {
 }
 
 std::optional<fs::path> PdfWriter::WriteMarks() {
-  if (services_.journal != nullptr) {
-    services_.journal->WillCreateTemporary();
+  return WriteMarksFile(services_.temp, state_.settings, kProducer, services_.journal);
+}
+
+std::unique_ptr<platform::ScratchFolder> PdfWriter::MakeScratchFolder() {
+  platform::RunJournal* journal = services_.journal;
+  if (journal == nullptr) {
+    return nullptr;
   }
-  std::optional<fs::path> marks = WriteMarksFile(services_.temp, state_.settings, kProducer);
-  if (services_.journal != nullptr && marks) {
-    services_.journal->CreatedTemporary(MarksReservation(*marks));
-  } else if (services_.journal != nullptr) {
-    services_.journal->CreatedNoTemporary();  // and the reservation is gone again
-  }
-  return marks;
+  const fs::path folder = journal->OwnFolder("gs");
+  journal->WillCreate(folder);
+  std::unique_ptr<platform::ScratchFolder> scratch = platform::ScratchFolder::Create(folder);
+  scratch ? journal->Created(folder) : journal->NotCreated(folder);
+  return scratch;
 }
 
 void PdfWriter::RemoveMarks(const std::optional<fs::path>& marks) {

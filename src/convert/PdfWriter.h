@@ -17,6 +17,7 @@
 #include "convert/Engine.h"
 #include "convert/JobState.h"
 #include "convert/Services.h"
+#include "platform/ScratchFolder.h"
 
 namespace vellumor::convert {
 
@@ -33,6 +34,8 @@ class PdfWriter final {
 
  private:
   std::optional<std::filesystem::path> WriteMarks();
+  // A folder of this run for the engine's temporary files; nothing without a journal to name it.
+  std::unique_ptr<platform::ScratchFolder> MakeScratchFolder();
   void RemoveMarks(const std::optional<std::filesystem::path>& marks);
   ConversionResult Fail(std::string_view detail);
 

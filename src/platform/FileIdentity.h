@@ -25,5 +25,7 @@ struct FileIdentity {
 
 // The identity of the file `path` leads to (symbolic links followed); nothing when there is none.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+// The identity of the entry at `path` itself: a link's own, never what it leads to.
+std::optional<FileIdentity> EntryIdentityOf(const std::filesystem::path& path);
 
 }  // namespace vellumor::platform

@@ -12,6 +12,8 @@
 
 namespace vellumor::platform {
 
+class RunJournal;
+
 // Standard input, as the system's C runtime numbers it.
 inline constexpr int kStandardInput = 0;
 
@@ -33,8 +35,9 @@ struct InputCopy {
 // Creates `target` as a new file private to the user (never a file or link already there) and
 // copies everything `input` delivers into it, until its end. The file is closed when this
 // returns and is left in place whatever the result; removing an incomplete one is the caller's
-// decision. A cancellation is noticed while the input is silent as well as while it flows.
+// decision. A cancellation is noticed while the input is silent as well as while it flows. The
+// file is written down in `journal`, when given, before anything is copied into it.
 InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std::size_t headBytes,
-                             const Cancellation* cancellation);
+                             const Cancellation* cancellation, RunJournal* journal = nullptr);
 
 }  // namespace vellumor::platform

@@ -5,7 +5,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/FileIdentity.h"
 
 namespace vellumor::platform::journal {
 
@@ -24,10 +27,20 @@ class OpenJournal {
 // cannot be opened or its name no longer leads to it.
 std::unique_ptr<OpenJournal> OpenJournalFile(const std::filesystem::path& path);
 
-// Removes `path` when it is a regular file of this user, as a staged file a dead run left is.
-void RemoveOwnFile(const std::filesystem::path& path);
+// What stands at a name a journal gives.
+struct Entry {
+  FileIdentity identity;
+  bool folder{false};  // else a plain file
+  bool empty{false};   // a file of no bytes, or a folder with nothing in it
+};
+// The entry at `path` itself when it is a plain file or a folder of this user; nothing for a link
+// (never followed), anything else, or nothing there.
+std::optional<Entry> LookAt(const std::filesystem::path& path);
 
-// Removes what `path` names: a folder with everything in it, a link itself, or a file.
-void RemoveEntry(const std::filesystem::path& path);
+// Removes the plain file `path`.
+void RemoveFile(const std::filesystem::path& path);
+// Removes the plain files directly in the folder `path`, then the folder when that left it empty;
+// a folder or link inside, and whatever a link leads to, stay.
+void RemoveFolder(const std::filesystem::path& path);
 
 }  // namespace vellumor::platform::journal

@@ -41,7 +41,7 @@ class OutputTarget final {
   unsigned Owner() const { return owner_; }
   unsigned Group() const { return group_; }
   // Locked: a name through which exactly the locked file is read, whatever happens to its name
-  // meanwhile.
+  // meanwhile; also by the processes this one starts, while this one holds the file.
   std::filesystem::path ReadablePath() const;
   // Locked: the name still leads to the file as it was when it was held, unwritten since.
   bool Unchanged() const;

@@ -24,21 +24,21 @@ class RunJournal final {
   // A folder "vlm<tag>.<suffix>" in the temporary folder that belongs to this run alone.
   std::filesystem::path OwnFolder(std::string_view suffix) const;
 
-  // Before a file is created in the temporary folder under a name not yet known.
-  void WillCreateTemporary();
-  // The temporary file `path` (and every "<path>.*" beside it) is this run's.
-  void CreatedTemporary(const std::filesystem::path& path);
-  // The announced temporary file was not made (or was removed at once): until this is written
-  // down, other runs cannot tell which of the files nobody names is this run's.
-  void CreatedNoTemporary();
-  // Files ".vellumor-<tag>-*" may be created in `folder` from now on; on the disk before this
-  // returns, as such a file may outlive the run in the user's folder.
-  void WillCreateIn(const std::filesystem::path& folder);
+  // Before this run tries to create `path` (a file or a folder), which it does exclusively.
+  void WillCreate(const std::filesystem::path& path);
+  // This run created `path` (the entry itself, never what a link there leads to): its identity is
+  // written down, by which the next run knows it for this run's.
+  void Created(const std::filesystem::path& path);
+  // The announced `path` was not created (the name was taken, or the creation failed).
+  void NotCreated(const std::filesystem::path& path);
 
  private:
   RunJournal(std::filesystem::path folder, std::filesystem::path path, std::string tag, int fd)
       : folder_{std::move(folder)}, path_{std::move(path)}, tag_{std::move(tag)}, fd_{fd} {}
-  void Append(char kind, std::string_view value, bool durable);
+  // Records about files outside the temporary folder (the user's folders) reach the disk before
+  // anything is created there: such a file outlives a power loss, and a later run must find it.
+  void Append(char kind, std::string_view value, const std::filesystem::path& about);
+  void Write(std::string_view record, bool durable);
 
   std::filesystem::path folder_;
   std::filesystem::path path_;
@@ -47,12 +47,15 @@ class RunJournal final {
   bool folderSynced_{false};
 };
 
-// Removes what the runs of dead journals in `tempFolder` left behind: their temporary files,
-// the partial outputs they were writing, the locks of their turns, and then the journals.
-void RepairDeadRuns(const std::filesystem::path& tempFolder);
-// Removes, with what they hold and what their journals name, the folders
-// "<defaultFolder>-XXXXXX" that runs made for themselves (TempFolder::Open) and died in: folders
-// of this user, not links, whose run is gone.
+// Removes what the runs of dead journals in `tempFolder` left behind: the files and folders a
+// journal names with an identity that is still found there (a folder with the files directly in
+// it, which its run's engine made), an empty file or folder a run was killed creating, the
+// abandoned locks of turns, and then the journals. Nothing else, whatever its name. True when a
+// dead run made `tempFolder` itself.
+bool RepairDeadRuns(const std::filesystem::path& tempFolder);
+// Repairs the folders "<defaultFolder>-XXXXXX" that runs made for themselves (TempFolder::Open)
+// and died in: folders of this user, not links, that no living run holds. Such a folder goes
+// when a dead run's journal in it names it and it is empty once the dead runs are repaired.
 void RepairDeadRunFolders(const std::filesystem::path& defaultFolder);
 
 }  // namespace vellumor::platform

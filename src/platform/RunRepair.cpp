@@ -1,6 +1,7 @@
 // Removing what killed runs left: shared by the systems, which differ only in how a journal is
-// held and how files are removed (JournalFiles.h).
+// held and how files are looked at and removed (JournalFiles.h).
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,67 +17,64 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Journal {
-  std::string name;
-  std::string tag;
   std::vector<journal::Record> records;
   std::unique_ptr<journal::OpenJournal> held;  // dead journals stay held while they are repaired
 };
 
-// A temporary file whose creation was announced but whose name never followed.
-bool HasPendingCreation(const Journal& journal) {
-  bool pending = false;
+// What a journal's run made, by path: the identity it wrote down, or none when the run was
+// killed between announcing the path and writing down what came of it.
+std::map<std::string, std::optional<FileIdentity>> WhatItMade(const Journal& journal) {
+  std::map<std::string, std::optional<FileIdentity>> made;
   for (const journal::Record& record : journal.records) {
-    if (record.kind == journal::kPending) {
-      pending = true;
-    } else if (record.kind == journal::kTemporary || record.kind == journal::kNoTemporary) {
-      pending = false;
+    if (record.kind == journal::kWillCreate) {
+      made[record.value] = std::nullopt;
+    } else if (record.kind == journal::kCreated) {
+      if (const auto created = journal::ParseCreated(record.value)) {
+        made[created->second] = created->first;
+      }
+    } else if (record.kind == journal::kNotCreated) {
+      if (const auto found = made.find(record.value); found != made.end() && !found->second) {
+        made.erase(found);
+      }
     }
   }
-  return pending;
+  return made;
 }
 
-// Names in the temporary folder that belong to the journal's run.
-bool BelongsTo(const Journal& journal, const std::string& name) {
-  if (name.starts_with(std::string{journal::kPrefix} + journal.tag + ".")) {
-    return true;
-  }
+bool Names(const Journal& journal, const std::string& path) {
   for (const journal::Record& record : journal.records) {
-    if (record.kind == journal::kTemporary) {
-      const std::string file = Utf8FromPath(PathFromUtf8(record.value).filename());
-      if (name == file || name.starts_with(file + ".")) {
-        return true;
-      }
+    const bool named = record.kind == journal::kCreated
+                           ? journal::ParseCreated(record.value) && journal::ParseCreated(record.value)->second == path
+                           : record.kind != journal::kSignature && record.value == path;
+    if (named) {
+      return true;
     }
   }
   return false;
 }
 
-void RemoveStagedFiles(const fs::path& folder, const std::string& tag) {
-  const std::string prefix = std::string{journal::kStagedPrefix} + tag + "-";
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-    if (Utf8FromPath(entry.path().filename()).starts_with(prefix)) {
-      journal::RemoveOwnFile(entry.path());
-    }
-  }
-}
-
-// Looks at every journal: a live one is only read, a dead one is kept locked for its repair.
-std::vector<Journal> ReadJournals(const fs::path& tempFolder, const std::vector<std::string>& names) {
+// Looks at the journals (only names a run gives its journal): a living one is only read, a dead
+// one is kept held for its repair. A file that is not a journal of this format is left alone.
+std::vector<Journal> ReadJournals(const fs::path& tempFolder) {
   std::vector<Journal> journals;
-  for (const std::string& name : names) {
-    if (!name.starts_with(journal::kPrefix) || !name.ends_with(journal::kJournalExtension)) {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(tempFolder, error)) {
+    if (!journal::TagOfJournalName(Utf8FromPath(entry.path().filename()))) {
       continue;
     }
-    std::unique_ptr<journal::OpenJournal> open = journal::OpenJournalFile(tempFolder / PathFromUtf8(name));
+    std::unique_ptr<journal::OpenJournal> open = journal::OpenJournalFile(entry.path());
     if (!open) {
       continue;
     }
     Journal journal;
-    journal.name = name;
-    journal.tag =
-        name.substr(journal::kPrefix.size(), name.size() - journal::kPrefix.size() - journal::kJournalExtension.size());
-    journal.records = journal::ParseRecords(open->ReadAll());
+    const std::string text = open->ReadAll();
+    journal.records = journal::ParseRecords(text);
+    // An empty one belongs to a run killed as it started, before the first record.
+    const bool isJournal = !journal.records.empty() && journal.records.front().kind == journal::kSignature &&
+                           journal.records.front().value == journal::kSignatureText;
+    if (!isJournal && !text.empty()) {
+      continue;
+    }
     if (open->Held()) {
       journal.held = std::move(open);
     }
@@ -87,53 +85,41 @@ std::vector<Journal> ReadJournals(const fs::path& tempFolder, const std::vector<
 
 }  // namespace
 
-void RepairDeadRuns(const fs::path& tempFolder) {
+bool RepairDeadRuns(const fs::path& tempFolder) {
   RemoveAbandonedTurns(tempFolder);
-  // The folder is listed before any journal is read: a run that starts later creates its files
-  // after this list was made, and a run already listed announced each file in its journal
-  // before creating it.
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(tempFolder, error)) {
-    names.push_back(Utf8FromPath(entry.path().filename()));
-  }
-  std::vector<Journal> journals = ReadJournals(tempFolder, names);
-
-  // A living run between creating a temporary file and writing its name down owns a file no
-  // journal names yet; until it has written the name, nothing is told apart safely.
-  for (const Journal& journal : journals) {
-    if (!journal.held && HasPendingCreation(journal)) {
-      return;
-    }
-  }
+  std::vector<Journal> journals = ReadJournals(tempFolder);
+  const std::optional<FileIdentity> folderItself = EntryIdentityOf(tempFolder);
+  bool folderOfDeadRun = false;
   for (Journal& dead : journals) {
     if (!dead.held) {
       continue;
     }
-    for (const journal::Record& record : dead.records) {
-      if (record.kind == journal::kFolder) {
-        RemoveStagedFiles(PathFromUtf8(record.value), dead.tag);
-      }
-    }
-    // A run killed between creating a temporary file and writing its name down left a file no
-    // journal names: with no living run at that step, every such file is a dead run's.
-    const bool sweep = HasPendingCreation(dead);
-    for (const std::string& name : names) {
-      if (!name.starts_with(journal::kPrefix) || name.ends_with(journal::kJournalExtension)) {
+    for (const auto& [name, identity] : WhatItMade(dead)) {
+      if (identity && identity == folderItself) {
+        folderOfDeadRun = true;  // removed by whoever repairs the folders beside it
         continue;
       }
-      // A name the dead run used and gave up may belong to a living run now.
-      bool ownedByOther = false;
+      // A name the dead run used and gave up may be a living run's now.
+      bool living = false;
       for (const Journal& other : journals) {
-        ownedByOther = ownedByOther || (&other != &dead && BelongsTo(other, name));
+        living = living || (!other.held && Names(other, name));
       }
-      if (!ownedByOther && (sweep || BelongsTo(dead, name))) {
-        journal::RemoveEntry(tempFolder / PathFromUtf8(name));
+      const fs::path path = PathFromUtf8(name);
+      const std::optional<journal::Entry> entry = living ? std::nullopt : journal::LookAt(path);
+      // The identity written down, or else what the killed run had made of it so far: nothing.
+      if (!entry || (identity ? entry->identity != *identity : !entry->empty)) {
+        continue;
+      }
+      if (entry->folder) {
+        journal::RemoveFolder(path);
+      } else {
+        journal::RemoveFile(path);
       }
     }
     dead.held->Remove();
     dead.held.reset();
   }
+  return folderOfDeadRun;
 }
 
 }  // namespace vellumor::platform

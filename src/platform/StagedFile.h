@@ -11,13 +11,16 @@
 
 namespace vellumor::platform {
 
+class RunJournal;
+
 class StagedFile final {
  public:
   // A new file "<folder>/.vellumor-<tag>-XXXXXX<extension>" (XXXXXX made unique; without the
-  // tag part when `tag` is empty); nothing,
-  // with the system's reason in `error`, when none could be created there.
+  // tag part when `tag` is empty); nothing, with the system's reason in `error`, when none could
+  // be created there. Each attempt is written down in `journal`, when given.
   static std::optional<StagedFile> Create(const std::filesystem::path& folder, std::string_view tag,
-                                          std::string_view extension, std::string& error);
+                                          std::string_view extension, std::string& error,
+                                          RunJournal* journal = nullptr);
   StagedFile(StagedFile&& other) noexcept;
   StagedFile& operator=(StagedFile&&) = delete;
   StagedFile(const StagedFile&) = delete;

@@ -12,6 +12,8 @@
 
 namespace vellumor::platform {
 
+class RunJournal;
+
 class TempFolder final {
  public:
   // $TMPDIR when it is set and is a private folder of the user (as `Private` checks it, but never
@@ -38,14 +40,18 @@ class TempFolder final {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return folder_; }
+  // The folder was made for this run alone (and goes with it).
+  bool MadeForThisRun() const { return lock_ >= 0; }
 
   // Creates an empty file "<prefix><hex>.tmp" that did not exist before (O_CREAT|O_EXCL,
-  // mode 0600) and returns its path; nothing when no name could be reserved.
-  std::optional<std::filesystem::path> Reserve(std::string_view prefix) const;
+  // mode 0600) and returns its path; nothing when no name could be reserved. Each attempt is
+  // written down in `journal`, when given.
+  std::optional<std::filesystem::path> Reserve(std::string_view prefix, RunJournal* journal = nullptr) const;
 
   // Writes `bytes` into a new file at `path`, mode 0600. Fails, touching nothing, when anything
-  // (a file, a link, a folder) is already there; removes what it made when a write fails.
-  static bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes);
+  // (a file, a link, a folder) is already there; removes what it made when a write fails. The
+  // file is written down in `journal`, when given, before anything is written into it.
+  static bool WriteNewFile(const std::filesystem::path& path, std::string_view bytes, RunJournal* journal = nullptr);
 
  private:
   TempFolder(std::filesystem::path folder, int lock) : folder_{std::move(folder)}, lock_{lock} {}

@@ -35,7 +35,8 @@ class WritingTurn final {
   int fd_;
 };
 
-// Removes the lock files that jobs killed during their turn left in `privateFolder`.
+// Removes the lock files that jobs killed during their turn left in `privateFolder`: empty files of
+// this user with exactly the names turns take, which no job holds.
 void RemoveAbandonedTurns(const std::filesystem::path& privateFolder);
 
 }  // namespace vellumor::platform

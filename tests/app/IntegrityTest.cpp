@@ -8,6 +8,8 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "platform/UnprivilegedRun.h"
 #include "support/LockHolder.h"
 #include "support/PdfFacts.h"
@@ -127,6 +129,33 @@ TEST_F(IntegrityTest, LocksOfOthersHoldNoJobUp) {
   EXPECT_TRUE(ReadFileBytes(Pdf()) == before);
   EXPECT_THAT(NamesIn(sandbox.Desktop()), ElementsAre("Journal.pdf"));
   EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
+}
+
+// A job that keeps the engine busy without reading input or saying anything ends at once on each
+// of the three signals all the same: the old PDF as it was, nothing of the run left, no process.
+TEST_F(IntegrityTest, ACancelEndsALoopingJobAtOnce) {
+  sandbox.SetSetting("AdvFixedFilename", "Journal.pdf");
+  sandbox.SetSetting("AdvAppend", "Append to existing");
+  ASSERT_EQ(sandbox.RunWithInput(PagesJob(1, "Old", "Journal")).exitCode, 0);
+  const std::string before = ReadFileBytes(Pdf());
+  const auto runProcesses = [this] { return sandbox.Processes(); };
+  const std::pair<int, std::string> signals[] = {{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}};
+  for (const auto& [number, name] : signals) {
+    SCOPED_TRACE(name);
+    BackgroundProcess program({VELLUMOR_BINARY}, sandbox.Options());
+    ASSERT_TRUE(program.Started());
+    program.WriteInput("%!PS\n%%Title: Journal\n{ } loop\n");
+    program.CloseInput();
+    ASSERT_TRUE(WaitUntilBusy(runProcesses, std::chrono::milliseconds{1000}));
+    ASSERT_TRUE(program.Signal(number));
+    EXPECT_LT(WaitUntilGone(runProcesses, std::chrono::milliseconds{10'000}), std::chrono::milliseconds{2000});
+    const ProcessResult cancelled = program.Wait();
+    EXPECT_EQ(cancelled.exitCode, 1);
+    EXPECT_EQ(cancelled.err, "vellumor: cancelled (" + name + ")\n");
+    EXPECT_TRUE(ReadFileBytes(Pdf()) == before) << "the old PDF changed";
+    EXPECT_THAT(NamesIn(sandbox.Desktop()), ElementsAre("Journal.pdf"));
+    EXPECT_THAT(NamesIn(sandbox.Temp()), IsEmpty());
+  }
 }
 
 // A signal while the job still arrives: the three that cancel end the run cleanly and say so;

@@ -146,10 +146,11 @@ TEST_F(VellumorProcessTest, EveryJobGetsAPdfWithASoundName) {
       {std::string(300, 'x'), {}, std::string(237, 'x') + ".pdf"},
       {japanese, {}, japanese.substr(0, 237) + ".pdf"},
       {"Title", {"-b" + japanese}, japanese.substr(0, 237) + ".pdf"},
-      // Control characters never reach the name, and a name of dots is no hidden file.
+      // Control characters never reach the name, and no name starts with a dot (a hidden file).
       {"Minutes\x1B[31m\a 3\r", {}, "Minutes[31m 3.pdf"},
       {"Title", {"-bLine\nfeed"}, "Linefeed.pdf"},
       {"..", {}, "nofile.pdf"},
+      {"../../etc/x", {}, "etcx.pdf"},
   };
   for (const auto& [title, arguments, name] : cases) {
     SCOPED_TRACE(name);

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "platform/Cancellation.h"
 #include "platform/UnprivilegedRun.h"
 #include "support/FileModes.h"
@@ -82,6 +84,47 @@ class FailingEngine final : public Engine {
   std::vector<std::string> output_;
 };
 
+// The real engine, with what it wrote damaged by `damage` once it has closed the file: what a
+// failing disk or a faulty engine could leave, which the engine itself reports as written.
+class DamagingEngine final : public Engine {
+ public:
+  explicit DamagingEngine(std::function<void(const std::filesystem::path&)> damage) : damage_{std::move(damage)} {}
+
+  std::unique_ptr<EngineInstance> NewInstance(int& code) override {
+    std::unique_ptr<EngineInstance> real = real_->NewInstance(code);
+    return real ? std::make_unique<Instance>(std::move(real), damage_) : nullptr;
+  }
+
+ private:
+  class Instance final : public EngineInstance {
+   public:
+    Instance(std::unique_ptr<EngineInstance> real, std::function<void(const std::filesystem::path&)>& damage)
+        : real_{std::move(real)}, damage_{damage} {}
+    int SetStdio(EngineListener& listener) override { return real_->SetStdio(listener); }
+    int InitWithArgs(const std::vector<std::string>& arguments) override {
+      for (const std::string& argument : arguments) {
+        if (argument.starts_with("-sOutputFile=")) {
+          output_ = argument.substr(13);
+        }
+      }
+      return real_->InitWithArgs(arguments);
+    }
+    int Exit() override {
+      const int code = real_->Exit();
+      damage_(output_);
+      return code;
+    }
+
+   private:
+    std::unique_ptr<EngineInstance> real_;
+    std::function<void(const std::filesystem::path&)>& damage_;
+    std::filesystem::path output_;
+  };
+
+  std::unique_ptr<Engine> real_{MakeGhostscriptEngine()};
+  std::function<void(const std::filesystem::path&)> damage_;
+};
+
 TEST_F(ConversionTest, WritesThePdfAndLeavesNoSideFiles) {
   UseJob(test::PagesJob(3));
   const ConversionOutcome outcome = CreatePdf(state, *services);
@@ -150,6 +193,63 @@ TEST_F(ConversionTest, AFailedAppendKeepsTheOldPdf) {
   EXPECT_EQ(test::ReadFileBytes(Output()), before);
   EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
   EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+// A page object without its /Type: qpdf takes the page tree's leaf for the page it is, as viewers
+// do; the engine skips that page, says so on its error output, and goes on without an error. The
+// new PDF would lack that old page: the append fails instead.
+TEST_F(ConversionTest, AnOldPdfTheEngineCannotReadWholeIsKept) {
+  UseJob(test::PagesJob(3, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  std::string damaged = test::ReadFileBytes(Output());
+  const std::size_t lastPage = damaged.rfind("/Type/Page/");
+  ASSERT_NE(lastPage, std::string::npos);
+  damaged.replace(lastPage, 5, "/Tipe");  // as long as it was: the cross-reference table stays right
+  test::WriteFileBytes(Output(), damaged);
+  ASSERT_EQ(test::InspectPdf(Output()).pages, 3);
+  state.settings.AdvAppend = std::string{settings::entries::kAppendToExisting};
+
+  UseJob(test::PagesJob(1, "New"));
+  const ConversionOutcome outcome = CreatePdf(state, *services);
+  EXPECT_EQ(outcome.result, ConversionResult::Failed);
+  EXPECT_THAT(ui.MessageTexts(), ElementsAre(HasSubstr("did not hold every page of the existing PDF")));
+  EXPECT_TRUE(test::ReadFileBytes(Output()) == damaged) << "the old PDF changed";
+  EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
+  EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+}
+
+// The engine reports success; the file it wrote is cut short, or one of its pages is damaged. The
+// check that reads it back before it replaces the old PDF refuses both.
+TEST_F(ConversionTest, ADamagedNewPdfNeverReplacesTheOldOne) {
+  const std::pair<const char*, std::function<void(const std::filesystem::path&)>> damages[] = {
+      {"cut short",
+       [](const std::filesystem::path& pdf) {
+         std::filesystem::resize_file(pdf, std::filesystem::file_size(pdf) / 2);
+       }},
+      {"a page damaged",
+       [](const std::filesystem::path& pdf) {
+         // Read without a complaint only when the page object ends as it must.
+         std::string bytes = test::ReadFileBytes(pdf);
+         const std::size_t page = bytes.find("/Type/Page/");
+         ASSERT_NE(page, std::string::npos);
+         bytes.replace(bytes.find("endobj", page), 6, "endobx");
+         test::WriteFileBytes(pdf, bytes);
+       }},
+  };
+  UseJob(test::PagesJob(2, "Old"));
+  ASSERT_EQ(CreatePdf(state, *services).result, ConversionResult::Written);
+  const std::string before = test::ReadFileBytes(Output());
+  for (const auto& [name, damage] : damages) {
+    SCOPED_TRACE(name);
+    ui.messages.clear();
+    UseEngine(std::make_unique<DamagingEngine>(damage));
+    UseJob(test::PagesJob(3, "New"));
+    EXPECT_EQ(CreatePdf(state, *services).result, ConversionResult::Failed);
+    EXPECT_THAT(ui.MessageTexts(), ElementsAre(HasSubstr("was not written completely")));
+    EXPECT_TRUE(test::ReadFileBytes(Output()) == before) << "the old PDF was replaced";
+    EXPECT_THAT(NamesIn(outputFolder), ElementsAre("Report.pdf"));
+    EXPECT_THAT(LeftoversInTemp(), IsEmpty());
+  }
 }
 
 TEST_F(ConversionTest, AppendingToAnEncryptedPdfKeepsItsPagesOrRefuses) {

@@ -112,7 +112,8 @@ TEST(FileNamesTest, SoundFileNamesCanBeCreatedAndAreNotHidden) {
       {"...pdf", "nofile.pdf"},
       {"..", "nofile.pdf"},
       {"", "nofile.pdf"},
-      {".profile.pdf", ".profile.pdf"},  // a name of its own, dot or not
+      {".profile.pdf", "profile.pdf"},  // never a hidden file
+      {"....etcx.pdf", "etcx.pdf"},
       // 241 bytes at most, ".pdf" kept, never half a character.
       {std::string(300, 'x') + ".pdf", std::string(237, 'x') + ".pdf"},
       {std::string(237, 'x') + ".pdf", std::string(237, 'x') + ".pdf"},
@@ -144,8 +145,8 @@ TEST(FileNamesTest, OutputNamesFromTitles) {
       {"Image.jp", "Image.pdf"},
       {"a.b", "a.b.pdf"},
       {"archive.tar.gz", "archive.tar.pdf"},
-      {"x.y.zz", "x.pdf"},   // of several such dots the leftmost counts
-      {".txt", ".txt.pdf"},  // the first character is never taken for the extension's dot
+      {"x.y.zz", "x.pdf"},  // of several such dots the leftmost counts
+      {".txt", "txt.pdf"},  // the first character is never taken for the extension's dot
       {"Report (final)", "Report (final).pdf"},
       {"What? Now: \"yes\"", "What Now yes.pdf"},
       {"Minutes\x1B[31m 3\n", "Minutes[31m 3.pdf"},

@@ -89,17 +89,17 @@ class RunJournalTest : public ::testing::Test {
   // the user's folder and a folder of the engine's scratch files.
   std::function<void(RunJournal&, const TempFolder&)> Conversion() const {
     return [this](RunJournal& journal, const TempFolder& folder) {
-      journal.WillCreateTemporary();
-      const std::optional<std::filesystem::path> reserved = folder.Reserve("vlm");
-      journal.CreatedTemporary(*reserved);
-      test::WriteFileBytes(reserved->string() + ".ps", "%!PS");
-      journal.WillCreateIn(output);
+      const std::optional<std::filesystem::path> reserved = folder.Reserve("vlm", &journal);
+      TempFolder::WriteNewFile(reserved->string() + ".ps", "%!PS", &journal);
       std::string error;
-      std::optional<StagedFile> staged = StagedFile::Create(output, journal.Tag(), ".pdf", error);
+      std::optional<StagedFile> staged = StagedFile::Create(output, journal.Tag(), ".pdf", error, &journal);
       test::WriteFileBytes(staged->Path(), "%PDF- half written");
       new StagedFile{std::move(*staged)};  // never destroyed, as in a killed run
-      std::filesystem::create_directory(journal.OwnFolder("gs"));
-      test::WriteFileBytes(journal.OwnFolder("gs") / "gs_scratch", "scratch");
+      const std::filesystem::path scratch = journal.OwnFolder("gs");
+      journal.WillCreate(scratch);
+      std::filesystem::create_directory(scratch);
+      journal.Created(scratch);
+      test::WriteFileBytes(scratch / "gs_scratch", "scratch");
     };
   }
 
@@ -127,29 +127,66 @@ TEST_F(RunJournalTest, ADeadRunsFilesAreRemovedAndALivingRunsAreNot) {
   EXPECT_THAT(test::NamesIn(output), ElementsAre("Report.pdf"));
 }
 
-// A run killed after creating a temporary file but before writing its name down.
-TEST_F(RunJournalTest, AFileWhoseNameWasNeverWrittenDownIsFoundToo) {
-  const auto unnamed = [](RunJournal& journal, const TempFolder& folder) {
-    journal.WillCreateTemporary();
-    folder.Reserve("vlm");
+// The sweep goes by what a journal names and the identity it wrote down, never by the look of a
+// name: with the temporary folder in the home folder, the user's own files that look like a
+// run's stay, and so does what took the place of a file a run made.
+TEST_F(RunJournalTest, OnlyWhatADeadRunMadeIsRemoved) {
+  const std::filesystem::path home = temp;
+  std::filesystem::create_directory(home / "vlm-thesis");
+  test::WriteFileBytes(home / "vlm-thesis/chapter1.txt", "the user's thesis");
+  test::WriteFileBytes(home / "vlmnotes.txt", "the user's notes");
+  test::WriteFileBytes(home / "vlm1.tmp", "the user's, with a reservation's name");
+  test::WriteFileBytes(home / "vlm0badc0de.run", "the user's, with a journal's name");
+  test::WriteFileBytes(home / "turn-0123456789abcdef.lock", "the user's, with a turn's name");
+  std::filesystem::create_directory(home / "vlmempty");
+  const std::vector<std::string> users = test::NamesIn(home);
+  ChildRun dead{temp, [&](RunJournal& journal, const TempFolder& folder) {
+                  Conversion()(journal, folder);
+                  // Names it was about to create when it was killed: what stands there now, unless
+                  // it is empty, is not its.
+                  for (const char* name : {"vlmnotes.txt", "vlm-thesis", "vlm1.tmp", "vlm-killed.tmp"}) {
+                    journal.WillCreate(home / name);
+                  }
+                  test::WriteFileBytes(home / "vlm-killed.tmp", "");
+                  journal.WillCreate(home / "vlmreused");
+                  test::WriteFileBytes(home / "vlmreused", "");
+                  journal.Created(home / "vlmreused");
+                }};
+  dead.End();
+  // A file it made, moved away by the user, who gave the name to a file of their own.
+  std::filesystem::rename(home / "vlmreused", home / "moved");
+  test::WriteFileBytes(home / "vlmreused", "the user's, made after the run's went");
+
+  RepairDeadRuns(temp);
+  std::vector<std::string> kept = users;
+  kept.push_back("moved");
+  kept.push_back("vlmreused");
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(test::NamesIn(home), kept);
+  EXPECT_EQ(test::ReadFileBytes(home / "vlm-thesis/chapter1.txt"), "the user's thesis");
+  EXPECT_EQ(test::ReadFileBytes(home / "vlmnotes.txt"), "the user's notes");
+  EXPECT_THAT(test::NamesIn(output), ElementsAre("Report.pdf"));
+}
+
+// A run killed between creating a file and writing down its identity left an empty file at a
+// name it had announced; while a living run names that same path, it stays.
+TEST_F(RunJournalTest, AFileWhoseIdentityWasNeverWrittenDownIsFoundWhileEmpty) {
+  const auto unnamed = [this](RunJournal& journal, const TempFolder&) {
+    journal.WillCreate(temp / "vlmA.tmp");
+    test::WriteFileBytes(temp / "vlmA.tmp", "");
+    journal.WillCreate(temp / "vlmA.gs");
+    std::filesystem::create_directory(temp / "vlmA.gs");
   };
   ChildRun dead{temp, unnamed};
   dead.End();
   {
-    // While a living run is at that same step, its file cannot be told from the dead run's.
-    ChildRun living{temp, unnamed};
+    ChildRun living{temp, [this](RunJournal& journal, const TempFolder&) { journal.WillCreate(temp / "vlmA.tmp"); }};
     RepairDeadRuns(temp);
-    EXPECT_EQ(test::NamesIn(temp).size(), 5u);
+    EXPECT_THAT(test::NamesIn(temp), ::testing::Contains("vlmA.tmp"));
+    EXPECT_THAT(test::NamesIn(temp), ::testing::Not(::testing::Contains("vlmA.gs")));
   }
-  {
-    // A living run that wrote down that it made no file after all holds nothing up.
-    ChildRun gaveUp{temp, [](RunJournal& journal, const TempFolder&) {
-                      journal.WillCreateTemporary();
-                      journal.CreatedNoTemporary();
-                    }};
-    RepairDeadRuns(temp);
-    EXPECT_EQ(test::NamesIn(temp).size(), 2u);
-  }
+  ChildRun again{temp, unnamed};
+  again.End();
   RepairDeadRuns(temp);
   EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf"));
 }
@@ -177,6 +214,7 @@ TEST_F(RunJournalTest, TheFolderOfAKilledRunIsRemoved) {
     std::vector<std::string> notices;
     auto* folder = new std::optional<TempFolder>{TempFolder::Open(taken, error, notices)};  // as in a killed run
     RunJournal* journal = RunJournal::Start((*folder)->Path()).release();
+    journal->Created((*folder)->Path());
     Conversion()(*journal, **folder);
   };
   ChildRun living{run};
@@ -185,13 +223,18 @@ TEST_F(RunJournalTest, TheFolderOfAKilledRunIsRemoved) {
   killed.Kill();
   ASSERT_EQ(test::NamesIn(shared).size(), 3u);
   ASSERT_EQ(test::NamesIn(output).size(), 3u);
-  // Alike, but not a run's: a link, a name of another length, another user's folder.
+  // Alike, but not a run's: a link, a name of another length, another user's folder, the user's
+  // own folder of that shape with something in it, and one without a journal naming it.
   std::filesystem::create_directory_symlink(temp, shared / "vellumor-7-Linked");
   std::filesystem::create_directory(shared / "vellumor-7-Short");
   std::filesystem::create_directory(shared / "vellumor-7-Nobody");
   ::chown((shared / "vellumor-7-Nobody").c_str(), 65534, 65534);
+  std::filesystem::create_directory(shared / "vellumor-7-thesis");
+  test::WriteFileBytes(shared / "vellumor-7-thesis/chapter1.txt", "the user's");
+  std::filesystem::create_directory(shared / "vellumor-7-Unseen");
   std::vector<std::string> kept = before;
-  for (const char* name : {"vellumor-7-Linked", "vellumor-7-Short", "vellumor-7-Nobody"}) {
+  for (const char* name :
+       {"vellumor-7-Linked", "vellumor-7-Short", "vellumor-7-Nobody", "vellumor-7-thesis", "vellumor-7-Unseen"}) {
     kept.push_back(name);
   }
   std::sort(kept.begin(), kept.end());
@@ -199,12 +242,13 @@ TEST_F(RunJournalTest, TheFolderOfAKilledRunIsRemoved) {
   RepairDeadRunFolders(taken);
   EXPECT_EQ(test::NamesIn(shared), kept);
   EXPECT_EQ(test::NamesIn(output).size(), 2u);
-  EXPECT_EQ(test::NamesIn(temp).size(), 1u);
+  EXPECT_THAT(test::NamesIn(temp), ElementsAre("Sheafwright.vsf")) << "the link was followed";
+  EXPECT_THAT(test::NamesIn(shared / "vellumor-7-thesis"), ElementsAre("chapter1.txt"));
 
   living.Kill();
   RepairDeadRunFolders(taken);
-  EXPECT_THAT(test::NamesIn(shared),
-              ElementsAre("vellumor-7", "vellumor-7-Linked", "vellumor-7-Nobody", "vellumor-7-Short"));
+  EXPECT_THAT(test::NamesIn(shared), ElementsAre("vellumor-7", "vellumor-7-Linked", "vellumor-7-Nobody",
+                                                 "vellumor-7-Short", "vellumor-7-Unseen", "vellumor-7-thesis"));
   EXPECT_THAT(test::NamesIn(output), ElementsAre("Report.pdf"));
 }
 

@@ -143,6 +143,38 @@ TEST_F(PrintToPdfTest, NobodyPrintsInAnotherUsersName) {
   EXPECT_THAT(world_->Pdfs(), ElementsAre(Pair("memo.pdf", 1))) << world_->cups->LogTail();
 }
 
+// The scheduler cancels a job by terminating its backend: a job whose PostScript keeps the engine
+// busy ends at once, leaving no process of the user's, the PDF it would have appended to as it
+// was, and nothing else behind.
+TEST_F(PrintToPdfTest, ACancelledLoopingJobEndsAtOnce) {
+  const TestUser& user = *world_->user;
+  user.SetSetting("AdvFixedFilename", "Journal.pdf");
+  user.SetSetting("AdvAppend", "Append to existing");
+  ASSERT_EQ(world_->RunAsUser({"lp", "-d", "Vellumor", world_->TextFile("first.txt", 1).string()}).exitCode, 0);
+  ExpectJobsDone();
+  const std::filesystem::path pdf = user.PdfFolder() / "Journal.pdf";
+  ASSERT_TRUE(std::filesystem::exists(pdf)) << world_->cups->LogTail();
+  const std::string before = ReadFileBytes(pdf);
+
+  const std::filesystem::path loop = user.Home() / "loop.ps";
+  WriteFileBytes(loop, "%!PS\n%%Title: Journal\n{ } loop\n");
+  user.Own(loop);
+  const ProcessResult queued = world_->RunAsUser({"lp", "-d", "Vellumor", loop.string()});
+  ASSERT_EQ(queued.exitCode, 0) << queued.err;
+  const std::string prefix = "request id is ";
+  ASSERT_EQ(queued.out.rfind(prefix, 0), 0u) << queued.out;
+  const std::string job = queued.out.substr(prefix.size(), queued.out.find(' ', prefix.size()) - prefix.size());
+  const auto usersProcesses = [uid = user.Uid()] { return ProcessesOfUser(uid); };
+  ASSERT_TRUE(WaitUntilBusy(usersProcesses, std::chrono::milliseconds{1000})) << world_->cups->LogTail();
+
+  ASSERT_EQ(world_->cups->Run({"cancel", job}).exitCode, 0);
+  EXPECT_LT(WaitUntilGone(usersProcesses, std::chrono::milliseconds{10'000}), std::chrono::milliseconds{2000});
+  ExpectJobsDone();
+  EXPECT_TRUE(ReadFileBytes(pdf) == before) << "the old PDF changed";
+  EXPECT_THAT(NamesIn(user.PdfFolder()), ElementsAre("Journal.pdf"));
+  EXPECT_THAT(NamesIn("/tmp/vellumor-" + std::to_string(user.Uid())), IsEmpty());
+}
+
 TEST_F(PrintToPdfTest, TheRemoveScriptTakesThePrinterAway) {
   ProcessOptions options = world_->cups->Options();
   options.setEnvironment["CUPS_BACKEND_DIR"] = world_->cups->BackendFolder().string();

@@ -7,9 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <sstream>
+#include <thread>
 
 #include "support/TempDir.h"
 
@@ -55,6 +60,24 @@ int Spawn(const std::vector<std::string>& arguments, const ProcessOptions& optio
   }
   argv.push_back(nullptr);
   return posix_spawnp(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
+}
+
+// Every process id /proc lists.
+std::vector<int> AllProcesses() {
+  std::vector<int> processes;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.empty() && name.find_first_not_of("0123456789") == std::string::npos) {
+      processes.push_back(std::stoi(name));
+    }
+  }
+  return processes;
+}
+
+std::string ProcFile(int process, const char* name) {
+  std::ifstream file("/proc/" + std::to_string(process) + "/" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -238,6 +261,87 @@ bool HaveProgram(const std::string& name) {
     rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
   }
   return false;
+}
+
+std::vector<int> ProcessesWithEnvironment(std::string_view entry) {
+  std::vector<int> found;
+  for (const int process : AllProcesses()) {
+    const std::string environment = ProcFile(process, "environ");
+    for (std::size_t start = 0; start < environment.size();) {
+      const std::size_t end = std::min(environment.find('\0', start), environment.size());
+      if (std::string_view{environment}.substr(start, end - start) == entry) {
+        found.push_back(process);
+        break;
+      }
+      start = end + 1;
+    }
+  }
+  return found;
+}
+
+std::vector<int> ProcessesOfUser(unsigned uid) {
+  std::vector<int> found;
+  for (const int process : AllProcesses()) {
+    std::istringstream status{ProcFile(process, "status")};
+    for (std::string line; std::getline(status, line);) {
+      unsigned real = 0;
+      if (line.starts_with("Uid:") && std::istringstream{line.substr(4)} >> real && real == uid) {
+        found.push_back(process);
+      }
+    }
+  }
+  return found;
+}
+
+std::optional<std::chrono::milliseconds> ProcessorTime(int process) {
+  const std::string stat = ProcFile(process, "stat");
+  const std::size_t end = stat.rfind(')');
+  if (end == std::string::npos) {
+    return std::nullopt;
+  }
+  // After the name: the state, then ten more fields up to utime and stime (fields 14 and 15).
+  std::istringstream fields{stat.substr(end + 2)};
+  std::string skipped;
+  for (int field = 3; field < 14; ++field) {
+    fields >> skipped;
+  }
+  long long user = 0;
+  long long system = 0;
+  if (!(fields >> user >> system)) {
+    return std::nullopt;
+  }
+  return std::chrono::milliseconds{(user + system) * 1000 / sysconf(_SC_CLK_TCK)};
+}
+
+bool WaitUntilBusy(const std::function<std::vector<int>()>& processes, std::chrono::milliseconds time) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes{2};
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::chrono::milliseconds used{0};
+    for (const int process : processes()) {
+      used += ProcessorTime(process).value_or(std::chrono::milliseconds{0});
+    }
+    if (used >= time) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds{20});
+  }
+  return false;
+}
+
+std::chrono::milliseconds WaitUntilGone(const std::function<std::vector<int>()>& processes,
+                                        std::chrono::milliseconds limit) {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const std::vector<int> left = processes();
+    if (left.empty() || took > limit) {
+      for (const int process : left) {
+        kill(process, SIGKILL);
+      }
+      return took;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds{5});
+  }
 }
 
 }  // namespace vellumor::test

@@ -2,7 +2,9 @@
 // Running programs from tests: the built vellumor binary as a printer port would start it, and
 // the tools that make print jobs (enscript, groff) or check files.
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -53,5 +55,19 @@ class BackgroundProcess final {
 
 // True when the program can be found on PATH.
 bool HaveProgram(const std::string& name);
+
+// The processes (of those this user may look at) whose environment holds `entry` ("NAME=value"):
+// a run and every process it started, whatever became of their parents.
+std::vector<int> ProcessesWithEnvironment(std::string_view entry);
+// The processes running as the user `uid`.
+std::vector<int> ProcessesOfUser(unsigned uid);
+// The processor time `process` has used so far; nothing once it is gone.
+std::optional<std::chrono::milliseconds> ProcessorTime(int process);
+// Waits until the processes `processes` lists have used `time` of the processor together (a
+// looping job is then well inside its loop); false when that took longer than two minutes.
+bool WaitUntilBusy(const std::function<std::vector<int>()>& processes, std::chrono::milliseconds time);
+// How long until `processes` lists none, up to `limit`; those still listed then are killed.
+std::chrono::milliseconds WaitUntilGone(const std::function<std::vector<int>()>& processes,
+                                        std::chrono::milliseconds limit);
 
 }  // namespace vellumor::test

@@ -40,10 +40,16 @@ ProcessOptions Sandbox::Options() const {
                             {"TMPDIR", temp_.string()},
                             {"VELLUMOR_REGISTRY", registry_.string()},
                             {"XDG_CONFIG_HOME", (home_ / ".config").string()},
-                            {"LC_ALL", "C.UTF-8"}};
+                            {"LC_ALL", "C.UTF-8"},
+                            // Inherited unchanged by whatever a run starts, which tells its processes.
+                            {"VELLUMOR_TEST_SANDBOX", dir_.Path().string()}};
   options.unsetEnvironment = {"DISPLAY", "WAYLAND_DISPLAY", "GS_LIB", "GS_FONTPATH", "GS_DLL"};
   options.workingDirectory = dir_.Path();
   return options;
+}
+
+std::vector<int> Sandbox::Processes() const {
+  return ProcessesWithEnvironment("VELLUMOR_TEST_SANDBOX=" + dir_.Path().string());
 }
 
 ProcessResult Sandbox::Run(const std::filesystem::path& job, const std::vector<std::string>& arguments) const {

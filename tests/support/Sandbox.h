@@ -27,6 +27,8 @@ class Sandbox final {
   std::string StoredSetting(std::string_view name) const;
 
   ProcessOptions Options() const;
+  // The processes of runs started with Options(), and of every process they started.
+  std::vector<int> Processes() const;
   // Runs the built program with `arguments` after the program path and `job` on standard input
   // ("" for an empty standard input).
   ProcessResult Run(const std::filesystem::path& job, const std::vector<std::string>& arguments = {}) const;

@@ -1,11 +1,14 @@
 // The whole program on an X display of its own (Xvfb), as a user or a printer port starts it:
-// the windows module is loaded, the main window opens or the automatic conversion runs, and
-// closing the window ends the process.
+// the windows module is loaded, the main window opens or the automatic conversion runs, closing
+// the window ends the process, and so does a cancel, whatever the windows or the engine are at.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <thread>
+
 #include "support/DesktopSession.h"
+#include "support/PipelineFixture.h"
 #include "support/Sandbox.h"
 
 namespace vellumor::test {
@@ -119,6 +122,43 @@ TEST_F(DesktopSessionTest, ACancelWhileAWindowWaitsEndsTheProgramCleanly) {
     EXPECT_EQ(sandbox.StoredSetting("Quality"), "") << "a cancel stores no settings";
     std::filesystem::remove(sandbox.Desktop() / "Waiting.pdf");
   }
+}
+
+// A job that keeps the engine busy without a word: the windows are served all the while, and a
+// cancel still ends the program at once, with the old PDF as it was and nothing of the run left.
+TEST_F(DesktopSessionTest, ALoopingJobNeitherFreezesTheWindowsNorOutlivesACancel) {
+  sandbox.SetSetting("AdvFixedFilename", "Journal.pdf");
+  sandbox.SetSetting("AdvAppend", "Append to existing");
+  sandbox.SetSetting("AfterCreation", "Do nothing");
+  ASSERT_EQ(sandbox.RunWithInput(PagesJob(1, "Old", "Journal")).exitCode, 0);
+  const std::filesystem::path pdf = sandbox.Desktop() / "Journal.pdf";
+  const std::string before = ReadFileBytes(pdf);
+  // Two lines of output open the progress window and fill it; then the engine loops in silence.
+  WriteFileBytes(sandbox / "loop.ps",
+                 "%!PS\n%%Title: Journal\n(Page: 1\\n) print flush (Page: 2\\n) print flush { } loop\n");
+  std::unique_ptr<RunningProgram> program = Launch(sandbox / "loop.ps");
+  const std::optional<unsigned long> progress = FindWindow(server->Display(), "^PDF file creation progress$", 60s);
+  ASSERT_TRUE(progress.has_value()) << program->ErrorOutput();
+  for (int ping = 0; ping < 5; ++ping) {
+    EXPECT_TRUE(AnswersPing(server->Display(), *progress, 5s)) << "the windows froze, ping " << ping;
+    std::this_thread::sleep_for(200ms);
+  }
+
+  ASSERT_TRUE(program->Signal(SIGTERM));
+  const auto sent = std::chrono::steady_clock::now();
+  const std::optional<int> status = program->WaitForExit(10s);
+  const auto took = std::chrono::steady_clock::now() - sent;
+  ASSERT_TRUE(status.has_value()) << "the cancel did not end the program";
+  EXPECT_LT(took, 2s);
+  EXPECT_EQ(*status, 1) << program->ErrorOutput();
+  EXPECT_NE(program->ErrorOutput().find("vellumor: cancelled (SIGTERM)\n"), std::string::npos)
+      << program->ErrorOutput();
+  EXPECT_TRUE(ReadFileBytes(pdf) == before) << "the old PDF changed";
+  EXPECT_EQ(NamesIn(sandbox.Desktop()), std::vector<std::string>{"Journal.pdf"});
+  for (const std::string& name : NamesIn(sandbox.Temp())) {
+    EXPECT_FALSE(name.starts_with("vlm") || name.starts_with("turn-")) << name << " left behind";
+  }
+  EXPECT_EQ(sandbox.Processes(), std::vector<int>{});
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/OwnedFile.h"
+#include "platform/RunJournal.h"
 #include "platform/posix/FileIo.h"
 
 namespace vellumor::platform {
@@ -129,11 +130,17 @@ bool IsTerminal(int input) {
 }
 
 InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std::size_t headBytes,
-                             const Cancellation* cancellation) {
+                             const Cancellation* cancellation, RunJournal* journal) {
   // A new file of our own: whatever already stands at that name (a link planted to make the job
   // overwrite another file, or a job file someone prepared) is neither written through nor taken
   // as the job.
+  if (journal != nullptr) {
+    journal->WillCreate(target);
+  }
   OwnedFile file{::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
+  if (journal != nullptr) {
+    file.Valid() ? journal->Created(target) : journal->NotCreated(target);
+  }
   InputCopy copy;
   if (!file.Valid()) {
     copy.result = Result::NotCreated;

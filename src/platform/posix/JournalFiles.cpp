@@ -3,6 +3,7 @@
 
 #include "platform/JournalFiles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -38,11 +39,38 @@ class PosixJournal final : public OpenJournal {
   bool held_;
 };
 
+// True when the folder open at `fd` holds nothing but "." and "..".
+bool FolderEmpty(int fd) {
+  const int copy = ::dup(fd);
+  DIR* listing = copy >= 0 ? ::fdopendir(copy) : nullptr;
+  if (listing == nullptr) {
+    if (copy >= 0) {
+      ::close(copy);
+    }
+    return false;
+  }
+  bool empty = true;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name{entry->d_name};
+    if (name != "." && name != "..") {
+      empty = false;
+      break;
+    }
+  }
+  ::closedir(listing);
+  return empty;
+}
+
 }  // namespace
 
 std::unique_ptr<OpenJournal> OpenJournalFile(const std::filesystem::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
+    return nullptr;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+    ::close(fd);
     return nullptr;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -56,24 +84,43 @@ std::unique_ptr<OpenJournal> OpenJournalFile(const std::filesystem::path& path) 
   return std::make_unique<PosixJournal>(path, fd, true);
 }
 
-void RemoveOwnFile(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()) {
-    ::unlink(path.c_str());
+std::optional<Entry> LookAt(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return std::nullopt;
   }
+  struct stat info {};
+  std::optional<Entry> entry;
+  if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() && (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))) {
+    entry = Entry{{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)},
+                  S_ISDIR(info.st_mode),
+                  S_ISDIR(info.st_mode) ? FolderEmpty(fd) : info.st_size == 0};
+  }
+  ::close(fd);
+  return entry;
 }
 
-void RemoveEntry(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) {
+void RemoveFile(const std::filesystem::path& path) {
+  ::unlink(path.c_str());
+}
+
+void RemoveFolder(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
+  if (listing == nullptr) {
+    if (fd >= 0) {
+      ::close(fd);
+    }
     return;
   }
-  if (S_ISDIR(info.st_mode)) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  } else {
-    ::unlink(path.c_str());
+  while (const dirent* entry = ::readdir(listing)) {
+    struct stat info {};
+    if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)) {
+      ::unlinkat(fd, entry->d_name, 0);
+    }
   }
+  ::closedir(listing);
+  ::rmdir(path.c_str());
 }
 
 }  // namespace vellumor::platform::journal

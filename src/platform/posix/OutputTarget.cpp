@@ -112,7 +112,8 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
 }
 
 std::filesystem::path OutputTarget::ReadablePath() const {
-  return "/proc/self/fd/" + std::to_string(fd_);
+  // By this process's number, not "self": the engine reads it in a helper process.
+  return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd_);
 }
 
 bool OutputTarget::Unchanged() const {

@@ -1,6 +1,7 @@
 // The folders "<default>-XXXXXX" that runs make for themselves when the default temporary folder
 // is taken: each run holds a lock on its folder for as long as it lives, so a folder nobody holds
-// is a killed run's, and the next run removes it.
+// may be a killed run's; the next run repairs it, and removes it when a dead run's journal in it
+// names it and nothing else is left in it.
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -79,10 +80,11 @@ void RepairDeadRunFolders(const fs::path& defaultFolder) {
     const fs::path& folder = entry.path();
     const int lock = LockDeadRunFolder(folder);
     if (lock >= 0) {
-      // Its journals first: they name the partial outputs the run left in the user's folders.
-      RepairDeadRuns(folder);
-      std::error_code ignored;
-      fs::remove_all(folder, ignored);
+      // Its journals first: they name what the run left in it and in the user's folders. Only a
+      // folder a run made, and of which nothing else is left, goes.
+      if (RepairDeadRuns(folder)) {
+        ::rmdir(folder.c_str());
+      }
       ::close(lock);
     }
   }

@@ -38,7 +38,9 @@ std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempF
       return nullptr;
     }
     if (file_lock::StillNamed(fd, path)) {
-      return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, fd}};
+      std::unique_ptr<RunJournal> journal{new RunJournal{tempFolder, std::move(path), tag, fd}};
+      journal->Write(std::string(1, journal::kSignature) + std::string{journal::kSignatureText} + '\0', false);
+      return journal;
     }
     ::close(fd);
   }
@@ -50,39 +52,16 @@ RunJournal::~RunJournal() {
   ::close(fd_);
 }
 
-std::filesystem::path RunJournal::OwnFolder(std::string_view suffix) const {
-  return folder_ / (std::string{journal::kPrefix} + tag_ + "." + std::string{suffix});
-}
-
-void RunJournal::WillCreateTemporary() {
-  Append(journal::kPending, "", false);
-}
-
-void RunJournal::CreatedTemporary(const std::filesystem::path& path) {
-  Append(journal::kTemporary, path.string(), false);
-}
-
-void RunJournal::CreatedNoTemporary() {
-  Append(journal::kNoTemporary, "", false);
-}
-
-void RunJournal::WillCreateIn(const std::filesystem::path& folder) {
-  Append(journal::kFolder, folder.string(), true);
-  if (!folderSynced_) {
-    // The journal's own name must survive a power loss as well as its records.
-    file_io::SyncFolder(folder_);
-    folderSynced_ = true;
-  }
-}
-
-void RunJournal::Append(char kind, std::string_view value, bool durable) {
-  std::string record(1, kind);
-  record += value;
-  record += '\0';
+void RunJournal::Write(std::string_view record, bool durable) {
   // One write per record: a run killed halfway leaves at most one cut-off record at the end.
   [[maybe_unused]] const ssize_t written = ::write(fd_, record.data(), record.size());
   if (durable) {
     ::fdatasync(fd_);
+    if (!folderSynced_) {
+      // The journal's own name must survive a power loss as well as its records.
+      file_io::SyncFolder(folder_);
+      folderSynced_ = true;
+    }
   }
 }
 

@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "platform/JournalFormat.h"
+#include "platform/RandomName.h"
+#include "platform/RunJournal.h"
 #include "platform/posix/FileIo.h"
 
 namespace vellumor::platform {
@@ -35,16 +37,29 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 }  // namespace
 
 std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder, std::string_view tag,
-                                             std::string_view extension, std::string& error) {
+                                             std::string_view extension, std::string& error, RunJournal* journal) {
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
-  std::string pattern =
-      (folder / (std::string{journal::kStagedPrefix} + tagPart + "XXXXXX" + std::string{extension})).string();
-  const int fd = ::mkostemps(pattern.data(), static_cast<int>(extension.size()), O_CLOEXEC);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return std::nullopt;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path path =
+        folder / (std::string{journal::kStagedPrefix} + tagPart + RandomNamePart() + std::string{extension});
+    if (journal != nullptr) {
+      journal->WillCreate(path);
+    }
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int reason = errno;
+    if (journal != nullptr) {
+      fd >= 0 ? journal->Created(path) : journal->NotCreated(path);
+    }
+    if (fd >= 0) {
+      return StagedFile{std::move(path), fd};
+    }
+    if (reason != EEXIST) {
+      error = std::strerror(reason);
+      return std::nullopt;
+    }
   }
-  return StagedFile{pattern, fd};
+  error = "no free name";
+  return std::nullopt;
 }
 
 bool StagedFile::Sync() {

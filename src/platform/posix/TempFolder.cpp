@@ -15,6 +15,7 @@
 
 #include "platform/Environment.h"
 #include "platform/PrivateFolder.h"
+#include "platform/RunJournal.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/FileLock.h"
 
@@ -170,25 +171,38 @@ void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold)
   ::close(hold);
 }
 
-std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {
+std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix, RunJournal* journal) const {
   const std::uint32_t start = StartNumber();
   for (std::uint32_t attempt = 0; attempt < kNumberCount; ++attempt) {
     const std::uint32_t number = (start + attempt) % kNumberCount + 1;
     std::filesystem::path candidate = folder_ / (std::string{prefix} + HexNumber(number) + ".tmp");
+    if (journal != nullptr) {
+      journal->WillCreate(candidate);
+    }
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int reason = errno;
+    if (journal != nullptr) {
+      fd >= 0 ? journal->Created(candidate) : journal->NotCreated(candidate);
+    }
     if (fd >= 0) {
       ::close(fd);
       return candidate;
     }
-    if (errno != EEXIST) {
+    if (reason != EEXIST) {
       return std::nullopt;  // the folder itself is the problem; other names fail the same way
     }
   }
   return std::nullopt;
 }
 
-bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
+bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes, RunJournal* journal) {
+  if (journal != nullptr) {
+    journal->WillCreate(path);
+  }
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (journal != nullptr) {
+    fd >= 0 ? journal->Created(path) : journal->NotCreated(path);
+  }
   if (fd < 0) {
     return false;
   }

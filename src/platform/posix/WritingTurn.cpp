@@ -40,6 +40,15 @@ std::optional<std::string> LockName(const fs::path& target) {
   return name + std::string{kExtension};
 }
 
+// Exactly the names LockName gives.
+bool IsLockName(std::string_view name) {
+  if (name.size() != kPrefix.size() + 16 + kExtension.size() || !name.starts_with(kPrefix) ||
+      !name.ends_with(kExtension)) {
+    return false;
+  }
+  return name.substr(kPrefix.size(), 16).find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
 }  // namespace
 
 std::unique_ptr<WritingTurn> WritingTurn::Take(const fs::path& privateFolder, const fs::path& target,
@@ -88,17 +97,20 @@ WritingTurn::~WritingTurn() {
 void RemoveAbandonedTurns(const fs::path& privateFolder) {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(privateFolder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (!name.starts_with(kPrefix) || !name.ends_with(kExtension)) {
+    if (!IsLockName(entry.path().filename().string())) {
       continue;
     }
     // A lock file nobody holds belongs to no job: one that opened it and waits for the lock
-    // finds it gone once it has it, and makes another.
+    // finds it gone once it has it, and makes another. Lock files stay empty; anything else of
+    // that name is not one.
     const int fd = ::open(entry.path().c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
       continue;
     }
-    if (file_lock::TryLockForWriting(fd) && file_lock::StillNamed(fd, entry.path())) {
+    struct stat info {};
+    const bool lockFile =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_size == 0;
+    if (lockFile && file_lock::TryLockForWriting(fd) && file_lock::StillNamed(fd, entry.path())) {
       ::unlink(entry.path().c_str());
     }
     ::close(fd);

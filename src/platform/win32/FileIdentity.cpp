@@ -6,10 +6,12 @@
 
 namespace vellumor::platform {
 
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+namespace {
+
+std::optional<FileIdentity> IdentityThrough(const std::filesystem::path& path, DWORD flags) {
   // Opened for no access at all: the identity can be had even of a file that is open elsewhere.
   HANDLE file = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     return std::nullopt;
   }
@@ -21,6 +23,16 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   }
   return FileIdentity{information.dwVolumeSerialNumber,
                       (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+  return IdentityThrough(path, 0);
+}
+
+std::optional<FileIdentity> EntryIdentityOf(const std::filesystem::path& path) {
+  return IdentityThrough(path, FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 }  // namespace vellumor::platform

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "platform/RunJournal.h"
 #include "platform/win32/FileHandle.h"
 #include "platform/win32/PortChannel.h"
 
@@ -73,10 +74,16 @@ bool IsTerminal(int input) {
 }
 
 InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std::size_t headBytes,
-                             const Cancellation* cancellation) {
+                             const Cancellation* cancellation, RunJournal* journal) {
   InputCopy copy;
+  if (journal != nullptr) {
+    journal->WillCreate(target);
+  }
   FileHandle output{
       ::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (journal != nullptr) {
+    output.Valid() ? journal->Created(target) : journal->NotCreated(target);
+  }
   if (!output.Valid()) {
     copy.result = Result::NotCreated;
     return copy;

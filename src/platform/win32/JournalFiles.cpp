@@ -39,6 +39,23 @@ bool IsPlainFile(DWORD attributes) {
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+bool FolderEmpty(const std::filesystem::path& path) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((path / L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  bool empty = true;
+  do {
+    const std::wstring_view name{found.cFileName};
+    if (name != L"." && name != L"..") {
+      empty = false;
+    }
+  } while (empty && ::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return empty;
+}
+
 }  // namespace
 
 std::unique_ptr<OpenJournal> OpenJournalFile(const std::filesystem::path& path) {
@@ -58,27 +75,40 @@ std::unique_ptr<OpenJournal> OpenJournalFile(const std::filesystem::path& path) 
   return std::make_unique<WindowsJournal>(std::move(shared), false);
 }
 
-// The folders a run writes staged files to are the user's own; their files are this user's.
-void RemoveOwnFile(const std::filesystem::path& path) {
+// The folders a run creates in are the user's own; what is in them is the user's.
+std::optional<Entry> LookAt(const std::filesystem::path& path) {
+  FileHandle entry{::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!entry.Valid() || !::GetFileInformationByHandle(entry.Get(), &information) ||
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    return std::nullopt;
+  }
+  const bool folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return Entry{{information.dwVolumeSerialNumber,
+                (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow},
+               folder,
+               folder ? FolderEmpty(path) : information.nFileSizeHigh == 0 && information.nFileSizeLow == 0};
+}
+
+void RemoveFile(const std::filesystem::path& path) {
   if (IsPlainFile(::GetFileAttributesW(path.c_str()))) {
     ::DeleteFileW(path.c_str());
   }
 }
 
-void RemoveEntry(const std::filesystem::path& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    return;
+void RemoveFolder(const std::filesystem::path& path) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((path / L"*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (IsPlainFile(found.dwFileAttributes)) {
+        ::DeleteFileW((path / found.cFileName).c_str());
+      }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
   }
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    // The link itself, never what it leads to.
-    (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? ::RemoveDirectoryW(path.c_str()) : ::DeleteFileW(path.c_str());
-  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  } else {
-    ::DeleteFileW(path.c_str());
-  }
+  ::RemoveDirectoryW(path.c_str());
 }
 
 }  // namespace vellumor::platform::journal

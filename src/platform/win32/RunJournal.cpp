@@ -17,7 +17,9 @@ std::unique_ptr<RunJournal> RunJournal::Start(const std::filesystem::path& tempF
     const HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      return std::unique_ptr<RunJournal>{new RunJournal{tempFolder, std::move(path), tag, HandleToLong(file)}};
+      std::unique_ptr<RunJournal> journal{new RunJournal{tempFolder, std::move(path), tag, HandleToLong(file)}};
+      journal->Write(std::string(1, journal::kSignature) + std::string{journal::kSignatureText} + '\0', false);
+      return journal;
     }
     if (::GetLastError() != ERROR_FILE_EXISTS) {
       return nullptr;
@@ -31,36 +33,13 @@ RunJournal::~RunJournal() {
   ::DeleteFileW(path_.c_str());
 }
 
-std::filesystem::path RunJournal::OwnFolder(std::string_view suffix) const {
-  return folder_ / PathFromUtf8(std::string{journal::kPrefix} + tag_ + "." + std::string{suffix});
-}
-
-void RunJournal::WillCreateTemporary() {
-  Append(journal::kPending, "", false);
-}
-
-void RunJournal::CreatedTemporary(const std::filesystem::path& path) {
-  Append(journal::kTemporary, Utf8FromPath(path), false);
-}
-
-void RunJournal::CreatedNoTemporary() {
-  Append(journal::kNoTemporary, "", false);
-}
-
 // Each user's temporary folder is their own on Windows: no run makes a folder of its own beside
 // it (TempFolder::Open), so there are none left by killed runs.
 void RepairDeadRunFolders(const std::filesystem::path& /*defaultFolder*/) {}
 
 // A folder's entries reach the disk with the files' own metadata on Windows; flushing the
 // journal is all there is to do.
-void RunJournal::WillCreateIn(const std::filesystem::path& folder) {
-  Append(journal::kFolder, Utf8FromPath(folder), true);
-}
-
-void RunJournal::Append(char kind, std::string_view value, bool durable) {
-  std::string record(1, kind);
-  record += value;
-  record += '\0';
+void RunJournal::Write(std::string_view record, bool durable) {
   // One write per record: a run killed halfway leaves at most one cut-off record at the end.
   DWORD written = 0;
   const HANDLE file = LongToHandle(fd_);

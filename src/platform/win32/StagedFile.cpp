@@ -9,9 +9,10 @@
 #include <utility>
 
 #include "platform/JournalFormat.h"
+#include "platform/RandomName.h"
+#include "platform/RunJournal.h"
 #include "platform/SystemEvents.h"
 #include "platform/win32/LongPath.h"
-#include "platform/win32/RandomName.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -29,14 +30,20 @@ std::string LastErrorText() {
 }  // namespace
 
 std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder, std::string_view tag,
-                                             std::string_view extension, std::string& error) {
+                                             std::string_view extension, std::string& error, RunJournal* journal) {
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path path = folder / PathFromUtf8(std::string{journal::kStagedPrefix} + tagPart +
                                                        RandomNamePart() + std::string{extension});
+    if (journal != nullptr) {
+      journal->WillCreate(path);
+    }
     const HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (journal != nullptr) {
+      file != INVALID_HANDLE_VALUE ? journal->Created(path) : journal->NotCreated(path);
+    }
     if (file != INVALID_HANDLE_VALUE) {
       return StagedFile{std::move(path), HandleToLong(file)};
     }

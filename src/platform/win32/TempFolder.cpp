@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/RunJournal.h"
 #include "platform/SystemEvents.h"
 #include "platform/win32/FileHandle.h"
 #include "platform/win32/WideText.h"
@@ -86,19 +87,30 @@ void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold)
   std::filesystem::remove_all(folder, ignored);
 }
 
-std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix) const {
-  // The system takes the first three characters of the prefix and creates the empty file.
+std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix, RunJournal* journal) const {
+  // The system takes the first three characters of the prefix and creates the empty file. It
+  // chooses the name itself, so only what it made can be written down (a run killed right
+  // between leaves the empty file, which is never taken for anybody's).
   wchar_t name[MAX_PATH];
   if (::GetTempFileNameW(folder_.c_str(), WideFromUtf8(prefix).c_str(), 0, name) == 0) {
     return std::nullopt;
   }
+  if (journal != nullptr) {
+    journal->Created(std::filesystem::path{name});
+  }
   return std::filesystem::path{name};
 }
 
-bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
+bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes, RunJournal* journal) {
   // CREATE_NEW fails on anything already at the name, a link included; the file is the user's
   // through the folder's access rules.
+  if (journal != nullptr) {
+    journal->WillCreate(path);
+  }
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (journal != nullptr) {
+    file != INVALID_HANDLE_VALUE ? journal->Created(path) : journal->NotCreated(path);
+  }
   if (file == INVALID_HANDLE_VALUE) {
     return false;
   }

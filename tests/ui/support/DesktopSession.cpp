@@ -243,4 +243,48 @@ bool RequestClose(const std::string& display, unsigned long window) {
   return sent;
 }
 
+bool AnswersPing(const std::string& display, unsigned long window, std::chrono::milliseconds timeout) {
+  xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+  if (xcb_connection_has_error(connection) != 0) {
+    xcb_disconnect(connection);
+    return false;
+  }
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  // The answer goes to the root window, for whoever watches its structure: here, this connection.
+  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
+  const xcb_atom_t protocols = Atom(connection, "WM_PROTOCOLS");
+  const xcb_atom_t ping = Atom(connection, "_NET_WM_PING");
+  constexpr std::uint32_t kStamp = 0x5EED;
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = static_cast<xcb_window_t>(window);
+  event.type = protocols;
+  event.data.data32[0] = ping;
+  event.data.data32[1] = kStamp;
+  event.data.data32[2] = static_cast<xcb_window_t>(window);
+  xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+  xcb_flush(connection);
+
+  bool answered = false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!answered && std::chrono::steady_clock::now() < deadline) {
+    xcb_generic_event_t* next = xcb_poll_for_event(connection);
+    if (next == nullptr) {
+      pollfd ready{xcb_get_file_descriptor(connection), POLLIN, 0};
+      poll(&ready, 1, 10);
+      continue;
+    }
+    if ((next->response_type & 0x7F) == XCB_CLIENT_MESSAGE) {
+      const auto* reply = reinterpret_cast<const xcb_client_message_event_t*>(next);
+      answered = reply->type == protocols && reply->data.data32[0] == ping && reply->data.data32[1] == kStamp &&
+                 reply->data.data32[2] == static_cast<xcb_window_t>(window);
+    }
+    std::free(next);
+  }
+  xcb_disconnect(connection);
+  return answered;
+}
+
 }  // namespace vellumor::test

@@ -63,5 +63,8 @@ std::optional<unsigned long> FindWindow(const std::string& display, const std::s
                                         std::chrono::milliseconds timeout);
 // Sends the window the window manager's close request (WM_DELETE_WINDOW).
 bool RequestClose(const std::string& display, unsigned long window);
+// Pings the window as a window manager does (_NET_WM_PING): true when its program answers
+// within `timeout`, which it does only while its event loop runs.
+bool AnswersPing(const std::string& display, unsigned long window, std::chrono::milliseconds timeout);
 
 }  // namespace vellumor::test
