@@ -1,35 +1,16 @@
 #include "port/ProgramChoice.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 
+#include "port/ProtectedPath.h"
+
 namespace vellumor::port {
 namespace {
 
 constexpr std::string_view kProgramKey = "program=";
-
-std::string CheckOne(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) {
-    return path.string() + " does not exist";
-  }
-  if (S_ISLNK(info.st_mode)) {
-    // Follow the link, but judge what it leads to as strictly as the link's own place.
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::canonical(path, error);
-    return error ? path.string() + " is a broken link" : UnprotectedReason(target);
-  }
-  if (info.st_uid != 0) {
-    return path.string() + " is not owned by root";
-  }
-  if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return path.string() + " can be changed by other users than root";
-  }
-  return "";
-}
 
 std::string Trimmed(std::string text) {
   const std::size_t begin = text.find_first_not_of(" \t\r");
@@ -78,14 +59,6 @@ std::filesystem::path SystemConfigurationFile() {
 
 std::filesystem::path InstalledProgram() {
   return VELLUMOR_INSTALLED_PROGRAM;
-}
-
-std::string UnprotectedReason(const std::filesystem::path& path) {
-  if (std::string reason = CheckOne(path); !reason.empty()) {
-    return reason;
-  }
-  const std::filesystem::path folder = path.parent_path();
-  return folder.empty() || folder == path ? "" : CheckOne(folder);
 }
 
 ProgramChoice ChooseProgram(const std::vector<std::filesystem::path>& configurations,

@@ -1,9 +1,9 @@
 #pragma once
 // Which vellumor program the backend starts for a job. The backend runs as root and starts the
 // program as the user who printed, so the choice must be one only root can make: a configuration
-// file counts only when root owns it and its folder and nobody else can write to either, and the
-// program it names must be equally protected (else one user could put code of their own in front
-// of every other user's print jobs).
+// file counts only when only root can change it (see ProtectedPath), and the program it names must
+// be equally protected (else one user could put code of their own in front of every other user's
+// print jobs).
 
 #include <filesystem>
 #include <string>
@@ -30,8 +30,5 @@ ProgramChoice ChooseProgram(const std::vector<std::filesystem::path>& configurat
 
 // The program compiled in as the installed one.
 std::filesystem::path InstalledProgram();
-
-// "" when `path` and its folder are owned by root and writable by nobody else; else the reason.
-std::string UnprotectedReason(const std::filesystem::path& path);
 
 }  // namespace vellumor::port

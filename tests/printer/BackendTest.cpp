@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 
 #include "port/ProgramChoice.h"
+#include "printer/support/PrivateCups.h"
 #include "printer/support/TestUser.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -53,7 +55,12 @@ class BackendTest : public ::testing::Test {
   }
 
   fs::path Backend() const { return dir_ / "backend/vellumor"; }
+  fs::path Config() const { return dir_ / "backend/vellumor.conf"; }
   fs::path Program() const { return dir_ / "program/record"; }
+  static void WriteProgram(const fs::path& path, std::string_view text) {
+    WriteFileBytes(path, text);
+    fs::permissions(path, kShared);
+  }
   void WriteConfig(std::string_view text) const {
     WriteFileBytes(dir_ / "backend/vellumor.conf", text);
     fs::permissions(dir_ / "backend/vellumor.conf",
@@ -72,7 +79,7 @@ class BackendTest : public ::testing::Test {
   }
   std::string Record() const { return ReadFileBytes(user_->Home() / "record.txt"); }
 
-  TempDir dir_;
+  TempDir dir_{RootOnlyFolder()};
   std::unique_ptr<TestUser> user_;
 };
 
@@ -151,25 +158,74 @@ TEST_F(BackendTest, RootUnknownUsersAndUnprivilegedRunsAreRefused) {
   EXPECT_THAT(run.err, HasSubstr("must run as root"));
 }
 
-TEST_F(BackendTest, OnlyRootCanChooseTheProgram) {
-  // A configuration others can write is ignored, and no program runs.
-  fs::permissions(dir_ / "backend/vellumor.conf", fs::perms::others_write, fs::perm_options::add);
-  ProcessResult run = RunJob(user_->Name(), std::nullopt);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_THAT(run.err, HasSubstr("ERROR: ignoring " + (dir_ / "backend/vellumor.conf").string()));
-  EXPECT_FALSE(fs::exists(user_->Home() / "record.txt"));
+TEST_F(BackendTest, OnlyWhatOnlyRootCanChangeIsStarted) {
+  // Each case changes one thing, which is put back after it.
+  const fs::path userFolder = dir_ / "users";  // a folder of the user's, holding root's program
+  fs::create_directories(userFolder / "bin");
+  WriteProgram(userFolder / "bin/record", kRecorder);
+  user_->Own(userFolder);
+  ::chown((userFolder / "bin").c_str(), 0, 0);
+  ::chown((userFolder / "bin/record").c_str(), 0, 0);
+  fs::create_symlink(userFolder / "bin/record", dir_ / "program/into-users");
+  fs::create_symlink("record", dir_ / "program/relative");
+  fs::create_symlink(Program(), dir_ / "program/users-link");
+  ::lchown((dir_ / "program/users-link").c_str(), user_->Uid(), user_->Gid());
 
-  // A program a user owns could be swapped for anything, to run in other users' jobs.
-  WriteConfig("program=" + Program().string() + "\n");
-  user_->Own(Program());
-  run = RunJob(user_->Name(), std::nullopt);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_THAT(run.err, HasSubstr("is not owned by root"));
+  const auto groupWritable = [](const fs::path& path) {
+    return [path](bool on) {
+      fs::permissions(path, fs::perms::group_write, on ? fs::perm_options::add : fs::perm_options::remove);
+    };
+  };
+  const auto otherWritable = [](const fs::path& path) {
+    return [path](bool on) {
+      fs::permissions(path, fs::perms::others_write, on ? fs::perm_options::add : fs::perm_options::remove);
+    };
+  };
+  struct Case {
+    std::string program;                  // as the configuration names it
+    std::function<void(bool on)> change;  // made for the case, undone after it
+    std::string refusal;                  // "" when the program is started
+  };
+  const std::string program = Program().string();
+  const std::string changedByOthers = "can be changed by other users than root";
+  const Case cases[] = {
+      {program, otherWritable(Config()),
+       "ignoring " + Config().string() + ": " + Config().string() + " " + changedByOthers},
+      {program, groupWritable(Config()), "ignoring " + Config().string()},
+      {program, groupWritable(dir_ / "backend"), (dir_ / "backend").string() + " " + changedByOthers},
+      {program, groupWritable(Program()), "refusing to start " + program + ": " + program + " " + changedByOthers},
+      {program, groupWritable(dir_ / "program"), (dir_ / "program").string() + " " + changedByOthers},
+      {program, [&](bool on) { ::chown(Program().c_str(), on ? user_->Uid() : 0, 0); },
+       program + " is not owned by root"},
+      {(userFolder / "bin/record").string(), {}, userFolder.string() + " is not owned by root"},
+      {(dir_ / "program/into-users").string(), {}, userFolder.string() + " is not owned by root"},
+      {(dir_ / "program/users-link").string(), {}, "users-link is not owned by root"},
+      {(dir_ / "program/relative").string(), {}, ""},
+      {"record", {}, "is not an absolute path"},
+  };
+  for (const Case& each : cases) {
+    WriteConfig("program=" + each.program + "\n");
+    if (each.change) {
+      each.change(true);
+    }
+    fs::remove(user_->Home() / "record.txt");
+    const ProcessResult run = RunJob(user_->Name(), std::nullopt, "%!PS\n");
+    if (each.change) {
+      each.change(false);
+    }
+    if (each.refusal.empty()) {
+      EXPECT_EQ(run.exitCode, 0) << each.program << run.err;
+      EXPECT_TRUE(fs::exists(user_->Home() / "record.txt")) << each.program;
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, 1) << each.refusal;
+    EXPECT_THAT(run.err, HasSubstr("ERROR: ")) << each.refusal;
+    EXPECT_THAT(run.err, HasSubstr(each.refusal));
+    EXPECT_FALSE(fs::exists(user_->Home() / "record.txt")) << each.refusal;
+  }
 
-  WriteConfig("program=record\n");
-  EXPECT_THAT(RunJob(user_->Name(), std::nullopt).err, HasSubstr("is not an absolute path"));
-  WriteConfig("programme=" + Program().string() + "\n");
-  EXPECT_THAT(RunJob(user_->Name(), std::nullopt).err, HasSubstr("unknown setting"));
+  WriteConfig("programme=" + program + "\n");
+  EXPECT_THAT(RunJob(user_->Name(), std::nullopt).err, HasSubstr(Config().string() + " line 1: unknown setting"));
   EXPECT_FALSE(fs::exists(user_->Home() / "record.txt"));
 }
 
