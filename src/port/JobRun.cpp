@@ -57,7 +57,6 @@ std::vector<std::string> CleanEnvironment(const JobUser& user) {
     failed = "chdir";
   }
   if (failed == nullptr) {
-    HandOverToSession(request);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -83,10 +82,9 @@ std::string TimeLimitText(const JobRequest& request) {
 // Why a stopped program was stopped.
 enum class Stop { None, Cancelled, TimeLimit };
 
-// The program as the user (in the user's session when an agent serves it), its output passed on
-// as log lines, waited for until it ends, stopped when the job is cancelled or runs past its time
-// limit.
-bool RunProgram(const JobRequest& request, platform::EventWait& events, std::optional<Clock::time_point> giveUpAt) {
+// Converts without the session: the program as the user, its output passed on as log lines,
+// waited for until it ends, stopped when the job is cancelled or runs past its time limit.
+bool RunUnattended(const JobRequest& request, platform::EventWait& events, std::optional<Clock::time_point> giveUpAt) {
   std::vector<std::string> arguments = ProgramArguments(request);
   std::vector<std::string> environment = CleanEnvironment(request.user);
   std::vector<char*> argv = platform::ArgumentVector(arguments);
@@ -193,7 +191,28 @@ bool RunJob(const JobRequest& request) {
   if (request.timeLimit) {
     giveUpAt = Clock::now() + *request.timeLimit;
   }
-  return RunProgram(request, *events, giveUpAt);
+  const agent::HandOver session = HandToSession(request, *events, giveUpAt);
+  const std::string name = JobName(request);
+  switch (session.result) {
+    case agent::HandOverResult::NoAgent:
+      Report(LineKind::Debug, "converting without a session (" + session.reason + ")");
+      return RunUnattended(request, *events, giveUpAt);
+    case agent::HandOverResult::HandedOver:
+      Report(LineKind::Info, name + ": handed to the desktop session of " + request.user.name + " (process " +
+                                 std::to_string(session.program) + "), whose window shows how it ends");
+      return true;
+    case agent::HandOverResult::NotTaken:
+      Report(LineKind::Error, name + ": " + session.reason + "; no PDF was written");
+      return false;
+    case agent::HandOverResult::Cancelled:
+      Report(LineKind::Info, name + ": cancelled before it reached the desktop session; no PDF was written");
+      return false;
+    case agent::HandOverResult::TimedOut:
+      Report(LineKind::Error,
+             name + ": " + TimeLimitText(request) + " before it reached the desktop session; no PDF was written");
+      return false;
+  }
+  return false;
 }
 
 }  // namespace vellumor::port

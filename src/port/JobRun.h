@@ -1,8 +1,14 @@
 #pragma once
-// Running the vellumor program for one print job, as the user who printed it: in the user's
-// graphical session when a session agent serves it, else unattended. The job is done only when
-// the program says the PDF was written; cancelled, or past the printer's time limit, the program
-// is stopped and the job fails saying that no PDF was written.
+// Running the vellumor program for one print job, as the user who printed it: handed to the
+// user's graphical session when a session agent serves it, else unattended, waiting for the result.
+//
+// What the job reports to the scheduler:
+//   - handed to the session: done ("completed") once the session's agent holds the whole job and
+//     has started the program; from then on the program's windows tell the user how it ends,
+//     exactly as for a program started by hand, and the printer says no more about that PDF;
+//   - unattended: done only when the program says the PDF was written, else failed with why;
+//   - cancelled (or past the printer's time limit) before either: the program, or the session's
+//     copy of the job, is stopped, and the job fails saying that no PDF was written.
 
 #include <chrono>
 #include <filesystem>
@@ -29,7 +35,7 @@ struct JobRequest {
 std::vector<std::string> ProgramArguments(const JobRequest& request);
 
 // Runs the job as told above, writing what the scheduler should know to its channel; true when
-// the PDF was written.
+// the job is done (PDF written, or handed to the session).
 bool RunJob(const JobRequest& request);
 
 }  // namespace vellumor::port

@@ -20,8 +20,8 @@ inline constexpr std::chrono::seconds kDefaultTimeLimit{600};
 
 struct ProgramChoice {
   std::filesystem::path program;
-  // From the start of the job until its PDF is written; nothing when the configuration turns the
-  // limit off ("time-limit=0").
+  // From the start of the job until its PDF is written or it is in the user's session; nothing
+  // when the configuration turns the limit off ("time-limit=0").
   std::optional<std::chrono::seconds> timeLimit{kDefaultTimeLimit};
   std::string error;  // why no program can be used; empty when `program` is good
 };

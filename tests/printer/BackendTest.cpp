@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <thread>
 
+#include "agent/support/AgentProcess.h"
 #include "port/ProgramChoice.h"
 #include "printer/support/PrivateCups.h"
 #include "printer/support/TestUser.h"
@@ -213,6 +215,42 @@ TEST_F(BackendTest, ACancelledOrOverdueJobStopsItsProgram) {
     EXPECT_LT(took, each.most) << each.says;
     EXPECT_EQ(fs::exists(user_->Home() / "stopped"), !each.deaf) << each.says;
   }
+}
+
+TEST_F(BackendTest, ACancelledJobThatTheSessionIsTakingIsDroppedThere) {
+  const fs::path runtimeRoot = dir_ / "run";
+  fs::create_directories(runtimeRoot);
+  AgentSetup setup;
+  setup.program = SharedProgramCopy(dir_ / "shared", VELLUMOR_BINARY);
+  setup.runtime = runtimeRoot / std::to_string(user_->Uid());
+  setup.environment = {{"HOME", user_->Home().string()}, {"USER", user_->Name()}};
+  setup.user = user_->Uid();
+  setup.group = user_->Gid();
+  std::string error;
+  const std::unique_ptr<AgentProcess> agent = AgentProcess::StartListening(setup, error);
+  ASSERT_NE(agent, nullptr) << error;
+
+  ProcessOptions options;
+  options.setEnvironment = {{"VELLUMOR_RUNTIME_ROOT", runtimeRoot.string()}};
+  BackgroundProcess backend{Command(user_->Name()), options};
+  // More than a pipe holds: once written, the session is reading the job, which never ends.
+  backend.WriteInput("%!PS\n" + std::string(256 * 1024, '%') + "\n");
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(backend.Signal(SIGTERM));
+  ASSERT_TRUE(backend.Ended(20s));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  // Nobody reads the job any more: the session let go of it too.
+  pollfd writer{backend.InputDescriptor(), POLLOUT, 0};
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!(::poll(&writer, 1, 0) == 1 && (writer.revents & POLLERR) != 0) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_NE(writer.revents & POLLERR, 0);
+  const ProcessResult run = backend.Wait();
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_THAT(run.err, HasSubstr("cancelled before it reached the desktop session; no PDF was written"));
+  EXPECT_EQ(agent->ErrorOutput(), "") << "no program was started";
 }
 
 TEST_F(BackendTest, RootUnknownUsersAndUnprivilegedRunsAreRefused) {
