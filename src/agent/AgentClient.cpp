@@ -1,92 +1,78 @@
 #include "agent/AgentClient.h"
 
-#include <memory>
-#include <optional>
-
-#include "platform/EventWait.h"
-#include "platform/LocalSocket.h"
-#include "platform/ServiceProcess.h"
+#include <algorithm>
 
 namespace vellumor::agent {
 namespace {
 
+using Clock = std::chrono::steady_clock;
 using platform::ReceivedMessage;
 
-SessionRun NoAgent(std::string reason) {
-  return {SessionResult::NoAgent, {}, std::move(reason)};
+HandOver Result(HandOverResult result, std::string reason) {
+  return {result, std::move(reason), 0};
 }
 
-SessionRun Lost(std::string reason) {
-  return {SessionResult::Lost, {}, std::move(reason)};
-}
-
-// The next message of the agent; nothing, with the reason, when none came or it made no sense.
-std::optional<Message> Next(platform::LocalSocket& agent, std::optional<std::chrono::milliseconds> timeout,
-                            std::string& why) {
-  const ReceivedMessage received = agent.Receive(kMaxMessage, 0, timeout);
-  switch (received.kind) {
-    case ReceivedMessage::Kind::Message:
-      if (received.truncated) {
-        why = "the session agent sent an oversized message";
-        return std::nullopt;
-      }
-      return Decode(received.bytes, why);
-    case ReceivedMessage::Kind::TimedOut:
-      why = "the session agent did not answer in time";
-      return std::nullopt;
-    case ReceivedMessage::Kind::Closed:
-    case ReceivedMessage::Kind::Failed:
-      break;
+// Why no program was started, in this side's words.
+std::string FailureText(Failure failure) {
+  switch (failure) {
+    case Failure::Empty:
+      return "the job holds no data";
+    case Failure::NotKept:
+      return "the session could not keep the job (its log says why)";
+    case Failure::NotStarted:
+      return "the session could not start the program (its log says why)";
+    case Failure::Cancelled:
+      return "the session dropped the job";
+    case Failure::Ending:
+      return "the session ended before the job was handed over";
   }
-  why = "the session agent closed the connection";
-  return std::nullopt;
+  return "";
 }
 
-// After the job was handed over: waits for its end, passing a cancellation on. Until the agent
-// confirms the start, it has `answerTimeout` to do so.
-SessionRun AwaitEnd(platform::LocalSocket& agent, platform::EventWait& events,
-                    std::chrono::milliseconds answerTimeout) {
-  bool started = false;
-  bool cancelSent = false;
-  const auto confirmBy = std::chrono::steady_clock::now() + answerTimeout;
+// What happened while waiting for the agent's next message.
+struct Answer {
+  enum class Kind { Message, Nonsense, EndRequested, GaveUp, AnswerLate, Gone } kind{Kind::Gone};
+  Message message;
+};
+
+// The agent's next message, waiting at most until `answerBy` (when set) and `giveUpAt`.
+Answer NextAnswer(platform::LocalSocket& agent, platform::EventWait& events, std::optional<Clock::time_point> answerBy,
+                  std::optional<Clock::time_point> giveUpAt) {
   for (;;) {
+    std::optional<Clock::time_point> until = answerBy;
+    if (giveUpAt) {
+      until = std::min(until.value_or(*giveUpAt), *giveUpAt);
+    }
     std::optional<std::chrono::milliseconds> wait;
-    if (!started) {
+    if (until) {
       wait =
-          std::max(std::chrono::milliseconds{0},
-                   std::chrono::duration_cast<std::chrono::milliseconds>(confirmBy - std::chrono::steady_clock::now()));
+          std::max(std::chrono::milliseconds{0}, std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()));
     }
     const platform::Events seen = events.Wait({agent.Descriptor()}, wait);
-    if (seen.endRequested && !cancelSent) {
-      cancelSent = true;
-      if (!agent.Send(Encode(Kind::Cancel))) {
-        return Lost("the job was cancelled and the session agent is gone");
-      }
-    }
-    if (seen.timedOut) {
-      return Lost("the session agent did not confirm the start of the job");
+    if (seen.endRequested) {
+      return {Answer::Kind::EndRequested, {}};
     }
     if (seen.ready.empty() || !seen.ready[0]) {
+      const Clock::time_point now = Clock::now();
+      if (giveUpAt && now >= *giveUpAt) {
+        return {Answer::Kind::GaveUp, {}};
+      }
+      if (answerBy && now >= *answerBy) {
+        return {Answer::Kind::AnswerLate, {}};
+      }
       continue;
     }
-    std::string why;
-    const std::optional<Message> message = Next(agent, std::chrono::milliseconds{0}, why);
-    if (!message) {
-      return Lost(why + " before the job ended");
+    // Files the other end sends along are closed unread.
+    const ReceivedMessage received = agent.Receive(kMaxMessage, 0, std::chrono::milliseconds{0});
+    if (received.kind == ReceivedMessage::Kind::TimedOut) {
+      continue;
     }
-    if (message->kind == Kind::Refused && !started) {
-      // Nothing was started; a job cancelled meanwhile must not be converted after all.
-      return cancelSent ? Lost("the job was cancelled")
-                        : NoAgent("the session agent refused the job: " + message->payload);
+    if (received.kind != ReceivedMessage::Kind::Message) {
+      return {Answer::Kind::Gone, {}};
     }
-    if (message->kind == Kind::Started) {
-      started = true;
-    } else if (message->kind == Kind::Ended) {
-      if (const std::optional<ProgramEnd> end = DecodeEnd(message->payload)) {
-        return {SessionResult::Ran, *end, ""};
-      }
-      return Lost("the session agent reported an unreadable end");
-    }
+    std::string ignored;
+    const std::optional<Message> message = received.truncated ? std::nullopt : Decode(received.bytes, ignored);
+    return message ? Answer{Answer::Kind::Message, *message} : Answer{Answer::Kind::Nonsense, {}};
   }
 }
 
@@ -96,34 +82,77 @@ std::filesystem::path AgentSocket(const std::filesystem::path& runtimeFolder) {
   return runtimeFolder / kSocketName;
 }
 
-SessionRun RunInSession(const std::filesystem::path& socket, const JobOrder& order, int input, int output,
-                        std::chrono::milliseconds answerTimeout) {
+HandOver HandOverJob(platform::LocalSocket& agent, std::uint32_t user, const JobOrder& order, int input,
+                     platform::EventWait& events, std::optional<Clock::time_point> giveUpAt,
+                     std::chrono::milliseconds answerTimeout) {
   if (std::string problem = JobOrderProblem(order); !problem.empty()) {
-    return NoAgent(problem);
-  }
-  std::string error;
-  std::optional<platform::LocalSocket> agent = platform::LocalSocket::Connect(socket, answerTimeout, error);
-  if (!agent) {
-    return NoAgent(error);
+    return Result(HandOverResult::NoAgent, problem);
   }
   // The job must never reach a process of another user, whatever the runtime folder lets in.
-  if (agent->PeerUser() != platform::CurrentUser()) {
-    return NoAgent(socket.string() + " belongs to another user");
+  if (agent.PeerUser() != user) {
+    return Result(HandOverResult::NoAgent, "the socket belongs to another user");
   }
-  std::string why;
-  const std::optional<Message> hello = Next(*agent, answerTimeout, why);
-  if (!hello || hello->kind != Kind::Hello) {
-    return NoAgent(hello ? "the session agent did not greet" : why);
+  Answer hello = NextAnswer(agent, events, Clock::now() + answerTimeout, giveUpAt);
+  switch (hello.kind) {
+    case Answer::Kind::EndRequested:
+      return Result(HandOverResult::Cancelled, "");
+    case Answer::Kind::GaveUp:
+      return Result(HandOverResult::TimedOut, "");
+    case Answer::Kind::Message:
+      if (hello.message.kind == Kind::Hello) {
+        break;
+      }
+      [[fallthrough]];
+    case Answer::Kind::Nonsense:
+    case Answer::Kind::AnswerLate:
+    case Answer::Kind::Gone:
+      return Result(HandOverResult::NoAgent, "no session agent greeted in time");
   }
-  // Taken over before the job leaves, so that a cancellation from then on is never missed.
-  std::unique_ptr<platform::EventWait> events = platform::EventWait::Create(error);
-  if (!events) {
-    return NoAgent(error);
+  if (!agent.Send(Encode(Kind::Job, EncodeJob(order)), {input})) {
+    return Result(HandOverResult::NoAgent, "the session agent did not take the request");
   }
-  if (!agent->Send(Encode(Kind::Job, EncodeJob(order)), {input, output})) {
-    return NoAgent("the session agent did not take the job");
+  // From here on the job may have been read: whatever happens, it is not converted a second time.
+  bool taking = false;
+  for (;;) {
+    const Answer answer =
+        NextAnswer(agent, events, taking ? std::nullopt : std::optional{Clock::now() + answerTimeout}, giveUpAt);
+    switch (answer.kind) {
+      case Answer::Kind::EndRequested:
+      case Answer::Kind::GaveUp:
+        // The port does not wait for an answer: a listener that never answers cannot hold it.
+        agent.Send(Encode(Kind::Cancel));
+        return Result(answer.kind == Answer::Kind::GaveUp ? HandOverResult::TimedOut : HandOverResult::Cancelled, "");
+      case Answer::Kind::AnswerLate:
+        agent.Send(Encode(Kind::Cancel));
+        return Result(HandOverResult::NotTaken, "the session agent did not take the job in time");
+      case Answer::Kind::Gone:
+        return Result(HandOverResult::NotTaken,
+                      "the session agent ended the conversation before the job was handed over");
+      case Answer::Kind::Nonsense:
+      case Answer::Kind::Message:
+        break;
+    }
+    if (answer.kind == Answer::Kind::Message) {
+      const Message& message = answer.message;
+      if (message.kind == Kind::Taking && !taking) {
+        taking = true;
+        continue;
+      }
+      if (message.kind == Kind::Started && taking) {
+        if (const std::optional<int> program = DecodeProcess(message.payload)) {
+          return {HandOverResult::HandedOver, "", *program};
+        }
+      } else if (message.kind == Kind::Failed) {
+        if (const std::optional<Failure> failure = DecodeFailure(message.payload)) {
+          return Result(HandOverResult::NotTaken, FailureText(*failure));
+        }
+      } else if (message.kind == Kind::Refused) {
+        return Result(HandOverResult::NotTaken, "the session agent refused the job");
+      }
+    }
+    agent.Send(Encode(Kind::Cancel));
+    return Result(HandOverResult::NotTaken, "the answer of the session agent made no sense");
   }
-  return AwaitEnd(*agent, *events, answerTimeout);
 }
 
 }  // namespace vellumor::agent

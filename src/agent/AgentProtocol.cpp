@@ -7,16 +7,15 @@
 namespace vellumor::agent {
 namespace {
 
-constexpr std::string_view kCancelledSuffix = " cancelled";
-
 bool KnownKind(char kind) {
   switch (static_cast<Kind>(kind)) {
     case Kind::Hello:
     case Kind::Job:
-    case Kind::Started:
     case Kind::Refused:
+    case Kind::Taking:
+    case Kind::Failed:
+    case Kind::Started:
     case Kind::Cancel:
-    case Kind::Ended:
       return true;
   }
   return false;
@@ -107,30 +106,33 @@ std::optional<JobOrder> DecodeJob(std::string_view payload, std::string& why) {
   return order;
 }
 
-std::string EncodeEnd(const ProgramEnd& end) {
-  return std::string{end.signalled ? "signal " : "exit "} + std::to_string(end.code) +
-         std::string{end.cancelled ? kCancelledSuffix : ""};
+std::string EncodeFailure(Failure failure) {
+  return std::string(1, static_cast<char>(failure));
 }
 
-std::optional<ProgramEnd> DecodeEnd(std::string_view payload) {
-  ProgramEnd end;
-  if (payload.ends_with(kCancelledSuffix)) {
-    end.cancelled = true;
-    payload.remove_suffix(kCancelledSuffix.size());
-  }
-  if (payload.starts_with("exit ")) {
-    payload.remove_prefix(5);
-  } else if (payload.starts_with("signal ")) {
-    end.signalled = true;
-    payload.remove_prefix(7);
-  } else {
+std::optional<Failure> DecodeFailure(std::string_view payload) {
+  if (payload.size() != 1) {
     return std::nullopt;
   }
-  const auto [rest, error] = std::from_chars(payload.data(), payload.data() + payload.size(), end.code);
-  if (error != std::errc{} || rest != payload.data() + payload.size() || end.code < 0 || end.code > 255) {
+  switch (const auto failure = static_cast<Failure>(payload[0])) {
+    case Failure::Empty:
+    case Failure::NotKept:
+    case Failure::NotStarted:
+    case Failure::Cancelled:
+    case Failure::Ending:
+      return failure;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> DecodeProcess(std::string_view payload) {
+  int process = 0;
+  const auto [rest, error] = std::from_chars(payload.data(), payload.data() + payload.size(), process);
+  if (payload.empty() || payload.front() == '-' || error != std::errc{} || rest != payload.data() + payload.size() ||
+      process <= 0) {
     return std::nullopt;
   }
-  return end;
+  return process;
 }
 
 std::vector<std::string> ProgramArguments(const std::filesystem::path& program, const JobOrder& order) {

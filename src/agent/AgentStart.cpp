@@ -78,13 +78,15 @@ int RunSessionAgent() {
   if (session) {
     WatchDisplays(*session, runtime);
   }
+  // The signals are taken over before anyone can find the agent listening, so that a request to
+  // end (the session ending at once) cannot kill it and leave its socket behind.
   std::string error;
-  std::optional<platform::LocalSocket> listener = platform::LocalSocket::Listen(socket, error);
-  std::unique_ptr<platform::EventWait> events = listener ? platform::EventWait::Create(error) : nullptr;
+  std::unique_ptr<platform::EventWait> events = platform::EventWait::Create(error);
   if (!events) {
-    if (listener) {
-      listener->RemoveSocketFile();
-    }
+    return Say(error, 2);
+  }
+  std::optional<platform::LocalSocket> listener = platform::LocalSocket::Listen(socket, error);
+  if (!listener) {
     return Say(error, 2);
   }
   if (session) {

@@ -1,16 +1,28 @@
 #include "agent/SessionAgent.h"
 
 #include <algorithm>
+#include <cstdio>
 
-#include "agent/AgentProtocol.h"
 #include "platform/ChildProcess.h"
 #include "platform/ServiceProcess.h"
+#include "platform/TempFolder.h"
 
 namespace vellumor::agent {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using platform::ReceivedMessage;
+
+// A line in the session's log (the agent's standard error): the port is told only a code, the
+// user finds the reason here.
+void Say(const std::string& text) {
+  std::fprintf(stderr, "vellumor: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
+std::string JobText(const JobOrder& order) {
+  return order.documentName.empty() ? "a printed job" : "the printed job \"" + order.documentName + "\"";
+}
 
 }  // namespace
 
@@ -25,41 +37,44 @@ SessionAgent::SessionAgent(platform::LocalSocket listener, ProgramLaunch launch,
       limits_{limits} {}
 
 int SessionAgent::Run() {
-  while (!ending_ || !connections_.empty()) {
-    // The order of the descriptors: listener, session, controlling connection, then connections.
+  while (!ending_) {
+    // The order of the descriptors: listener, session, controlling connection, then each
+    // connection's socket and the job it is reading.
     std::vector<int> descriptors{listener_ ? listener_->Descriptor() : -1, session_ ? session_->Descriptor() : -1,
                                  controlling_};
     for (const Connection& connection : connections_) {
       descriptors.push_back(connection.closed ? -1 : connection.socket.Descriptor());
+      descriptors.push_back(connection.stage == Stage::Taking && !connection.closed ? connection.job.Get() : -1);
     }
     const platform::Events seen = events_->Wait(descriptors, NextDeadline());
     if (seen.endRequested) {
       Stop();
+      break;
     }
     if (seen.ready.size() != descriptors.size()) {
       continue;
     }
+    if (seen.childEnded) {
+      ForgetEnded();
+    }
     if (seen.ready[0] && listener_) {
       AcceptWaiting();
     }
-    if (seen.ready[1] && session_->Removed()) {
+    if ((seen.ready[1] && session_->Removed()) || (seen.ready[2] && !platform::DrainInput(controlling_))) {
       Stop();
-    }
-    if (seen.ready[2] && !platform::DrainInput(controlling_)) {
-      controlling_ = -1;
-      Stop();
+      break;
     }
     std::size_t index = 3;
-    for (auto connection = connections_.begin(); index < seen.ready.size(); ++connection, ++index) {
+    for (auto connection = connections_.begin(); index + 1 < seen.ready.size(); ++connection, index += 2) {
       if (seen.ready[index] && !connection->closed) {
-        connection->program == 0 ? TakeRequest(*connection) : FollowRun(*connection);
+        connection->stage == Stage::Greeted ? TakeRequest(*connection) : FollowPort(*connection);
+      }
+      if (seen.ready[index + 1] && !connection->closed && connection->stage == Stage::Taking) {
+        ReadJob(*connection);
       }
     }
-    if (seen.childEnded) {
-      ReportEnded();
-    }
     DropExpired();
-    connections_.remove_if([](const Connection& connection) { return connection.closed && connection.program == 0; });
+    connections_.remove_if([](const Connection& connection) { return connection.closed; });
   }
   return 0;
 }
@@ -67,15 +82,12 @@ int SessionAgent::Run() {
 std::optional<std::chrono::milliseconds> SessionAgent::NextDeadline() const {
   std::optional<Clock::time_point> next;
   for (const Connection& connection : connections_) {
-    if (connection.program == 0 && !connection.closed) {
+    if (connection.stage != Stage::Taking && !connection.closed) {
       next = std::min(next.value_or(connection.deadline), connection.deadline);
     }
   }
-  if (ending_ && !killed_ && !connections_.empty()) {
-    next = std::min(next.value_or(stopBy_), stopBy_);
-  }
   if (!next) {
-    return std::nullopt;  // idle: nothing to time
+    return std::nullopt;  // idle, or only jobs being read, which come when they come
   }
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - Clock::now());
   return std::max(left, std::chrono::milliseconds{0});
@@ -87,12 +99,13 @@ void SessionAgent::AcceptWaiting() {
     if (socket->PeerUser() != platform::CurrentUser() || !socket->Send(Encode(Kind::Hello))) {
       continue;
     }
-    connections_.push_back(Connection{std::move(*socket), Clock::now() + limits_.request});
+    connections_.push_back(
+        Connection{std::move(*socket), Clock::now() + limits_.request, Stage::Greeted, {}, {}, std::nullopt, 0, false});
   }
 }
 
 void SessionAgent::TakeRequest(Connection& connection) {
-  const ReceivedMessage received = connection.socket.Receive(kMaxMessage, kJobFiles, std::chrono::milliseconds{0});
+  ReceivedMessage received = connection.socket.Receive(kMaxMessage, kJobFiles, std::chrono::milliseconds{0});
   if (received.kind == ReceivedMessage::Kind::TimedOut) {
     return;
   }
@@ -115,7 +128,7 @@ void SessionAgent::TakeRequest(Connection& connection) {
     return;
   }
   if (received.files.size() != kJobFiles) {
-    Refuse(connection, "a job comes with two files, the job and where messages go");
+    Refuse(connection, "a job comes with one file, the job");
     return;
   }
   const std::optional<JobOrder> order = DecodeJob(message->payload, why);
@@ -123,18 +136,26 @@ void SessionAgent::TakeRequest(Connection& connection) {
     Refuse(connection, why);
     return;
   }
-  const platform::ChildLaunch launch{launch_.program,         ProgramArguments(launch_.program, *order),
-                                     launch_.environment,     launch_.workingFolder,
-                                     received.files[0].Get(), received.files[1].Get()};
-  const std::optional<int> program = platform::StartChild(launch, why);
-  if (!program) {
-    Refuse(connection, why);
+  connection.order = *order;
+  // The job is kept where the program keeps its own files: the folder is private to the user, and
+  // the copy has no name there, so it goes with the last process that holds it.
+  std::vector<std::string> notices;
+  const std::optional<platform::TempFolder> temp =
+      platform::TempFolder::Open(platform::TempFolder::DefaultFolder(), why, notices);
+  for (const std::string& notice : notices) {
+    Say(notice);
+  }
+  if (temp) {
+    connection.copy = platform::HeldCopy::Create(temp->Path(), why);
+  }
+  if (!connection.copy) {
+    Fail(connection, Failure::NotKept, JobText(*order) + " cannot be kept: " + why);
     return;
   }
-  connection.program = *program;
-  if (!connection.socket.Send(Encode(Kind::Started, std::to_string(*program)))) {
-    connection.closed = true;
-    Cancel(connection);
+  connection.job = std::move(received.files[0]);
+  connection.stage = Stage::Taking;
+  if (!connection.socket.Send(Encode(Kind::Taking))) {
+    connection.closed = true;  // the port is gone: its job was cancelled
   }
 }
 
@@ -143,7 +164,64 @@ void SessionAgent::Refuse(Connection& connection, const std::string& reason) {
   connection.closed = true;
 }
 
-void SessionAgent::FollowRun(Connection& connection) {
+void SessionAgent::Fail(Connection& connection, Failure failure, const std::string& reason) {
+  if (!reason.empty()) {
+    Say(reason);
+  }
+  connection.socket.Send(Encode(Kind::Failed, EncodeFailure(failure)));
+  connection.closed = true;
+}
+
+void SessionAgent::ReadJob(Connection& connection) {
+  std::string why;
+  switch (connection.copy->TakeFrom(connection.job.Get(), why)) {
+    case platform::HeldCopy::Step::More:
+      return;
+    case platform::HeldCopy::Step::Failed:
+      Fail(connection, Failure::NotKept, JobText(connection.order) + " cannot be kept: " + why);
+      return;
+    case platform::HeldCopy::Step::Ended:
+      break;
+  }
+  connection.job.Reset();
+  if (connection.copy->Size() == 0) {
+    // As on a server: an empty job is no job, and the settings window is not what was printed.
+    Fail(connection, Failure::Empty, JobText(connection.order) + " holds no data; nothing was converted");
+    return;
+  }
+  StartProgram(connection);
+}
+
+void SessionAgent::StartProgram(Connection& connection) {
+  std::string why;
+  if (!connection.copy->Rewind()) {
+    Fail(connection, Failure::NotKept, JobText(connection.order) + " cannot be read back");
+    return;
+  }
+  // The program's messages go where the agent's own go: the session's log.
+  const platform::ChildLaunch launch{launch_.program,
+                                     ProgramArguments(launch_.program, connection.order),
+                                     launch_.environment,
+                                     launch_.workingFolder,
+                                     connection.copy->Descriptor(),
+                                     -1};
+  const std::optional<int> program = platform::StartChild(launch, why);
+  connection.copy.reset();  // the program holds the job now
+  if (!program) {
+    Fail(connection, Failure::NotStarted, JobText(connection.order) + ": " + why);
+    return;
+  }
+  connection.program = *program;
+  connection.stage = Stage::Started;
+  connection.deadline = Clock::now() + limits_.request;
+  if (!connection.socket.Send(Encode(Kind::Started, std::to_string(*program)))) {
+    // The port went away before it could know: its job was cancelled.
+    platform::StopChild(connection.program, false);
+    connection.closed = true;
+  }
+}
+
+void SessionAgent::FollowPort(Connection& connection) {
   const ReceivedMessage received = connection.socket.Receive(kMaxMessage, 0, std::chrono::milliseconds{0});
   if (received.kind == ReceivedMessage::Kind::TimedOut) {
     return;
@@ -151,65 +229,54 @@ void SessionAgent::FollowRun(Connection& connection) {
   std::string ignored;
   const std::optional<Message> message =
       received.kind == ReceivedMessage::Kind::Message ? Decode(received.bytes, ignored) : std::nullopt;
-  if (received.kind != ReceivedMessage::Kind::Message) {
-    // The port is gone: its job was cancelled, and nobody is left to report to.
+  const bool cancelled = message && message->kind == Kind::Cancel;
+  if (connection.stage == Stage::Taking) {
+    // Whatever the port says or does now, the job is not to be converted.
     connection.closed = true;
-    Cancel(connection);
-  } else if (message && message->kind == Kind::Cancel) {
-    Cancel(connection);
+    return;
   }
-}
-
-void SessionAgent::Cancel(Connection& connection) {
-  if (!connection.cancelled) {
-    connection.cancelled = true;
+  if (cancelled) {
+    // The cancellation crossed the start: the port has not handed the job over, so its window goes.
     platform::StopChild(connection.program, false);
   }
+  // The port lets go (or cancelled): the program is the session's now.
+  connection.closed = received.kind != ReceivedMessage::Kind::Message || cancelled || connection.closed;
 }
 
-void SessionAgent::ReportEnded() {
+void SessionAgent::ForgetEnded() {
   for (const platform::ChildEnd& ended : platform::CollectEndedChildren()) {
-    const auto connection = std::find_if(connections_.begin(), connections_.end(),
-                                         [&](const Connection& each) { return each.program == ended.process; });
-    if (connection == connections_.end()) {
-      continue;
+    for (Connection& connection : connections_) {
+      if (connection.program == ended.process) {
+        connection.program = 0;  // never signal a process id that may be reused
+      }
     }
-    if (!connection->closed) {
-      connection->socket.Send(Encode(Kind::Ended, EncodeEnd({ended.signalled, ended.code, connection->cancelled})));
-    }
-    connection->program = 0;
-    connection->closed = true;
   }
 }
 
 void SessionAgent::DropExpired() {
   const Clock::time_point now = Clock::now();
   for (Connection& connection : connections_) {
-    if (connection.program == 0 && !connection.closed && now >= connection.deadline) {
-      Refuse(connection, "no job came in time");
+    if (connection.closed || connection.stage == Stage::Taking || now < connection.deadline) {
+      continue;
     }
-    if (ending_ && now >= stopBy_ && connection.program != 0 && !killed_) {
-      platform::StopChild(connection.program, true);
+    if (connection.stage == Stage::Greeted) {
+      Refuse(connection, "no job came in time");
+    } else {
+      connection.closed = true;  // a port that holds on after the start only loses its last say
     }
   }
-  killed_ = killed_ || (ending_ && now >= stopBy_);
 }
 
 void SessionAgent::Stop() {
-  if (ending_) {
-    return;
-  }
   ending_ = true;
-  stopBy_ = Clock::now() + limits_.stopping;
   // From now on the port finds no agent and converts without the session.
   listener_->RemoveSocketFile();
   listener_.reset();
   for (Connection& connection : connections_) {
-    if (connection.program != 0) {
-      Cancel(connection);
-    } else {
-      connection.closed = true;
+    if (connection.stage == Stage::Taking && !connection.closed) {
+      Fail(connection, Failure::Ending, "");
     }
+    connection.closed = true;
   }
 }
 

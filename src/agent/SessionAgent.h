@@ -1,9 +1,11 @@
 #pragma once
 // The session agent: serves the printer's port for one user's graphical session. For each job
-// handed over it starts the program in the session (so the job's windows open on the user's
-// screen) with the job as standard input, and reports back how the program ended. Connections
-// of other users are dropped unanswered; requests that make no sense are refused without
-// disturbing the jobs that run. It is idle between jobs.
+// handed over it reads the whole job into a file of its own in the user's temporary folder, then
+// starts the program in the session with it (so the job's windows open on the user's screen) and
+// tells the port so: from then on the program is the session's, lives on by itself and tells the
+// user in its windows how it ends, and the port's job is over. Connections of other users are
+// dropped unanswered; requests that make no sense are refused without disturbing other jobs; a job
+// whose data stalls holds up no other. It is idle between jobs.
 
 #include <chrono>
 #include <filesystem>
@@ -13,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "agent/AgentProtocol.h"
 #include "platform/EventWait.h"
+#include "platform/HeldCopy.h"
 #include "platform/LocalSocket.h"
 #include "platform/RemovalWatch.h"
 
@@ -27,8 +31,8 @@ struct ProgramLaunch {
 };
 
 struct AgentLimits {
-  std::chrono::milliseconds request{2000};   // for a job request after the greeting
-  std::chrono::milliseconds stopping{5000};  // for programs to end after being asked, at the end
+  // For a job request after the greeting, and for the port to let go once its job was started.
+  std::chrono::milliseconds request{2000};
 };
 
 class SessionAgent final {
@@ -40,15 +44,24 @@ class SessionAgent final {
   SessionAgent(const SessionAgent&) = delete;
   SessionAgent& operator=(const SessionAgent&) = delete;
 
-  // Serves until the session ends or the agent is asked to end; the exit status.
+  // Serves until the session ends or the agent is asked to end; the exit status. Jobs not yet
+  // handed over then fail; programs already started live on.
   int Run();
 
  private:
+  enum class Stage {
+    Greeted,  // waiting for the port's request
+    Taking,   // reading the job
+    Started,  // the program runs; the port may still cancel until it lets go
+  };
   struct Connection {
     platform::LocalSocket socket;
-    std::chrono::steady_clock::time_point deadline;  // for the request, while there is no program
+    std::chrono::steady_clock::time_point deadline;  // for the request, or for the port to let go
+    Stage stage{Stage::Greeted};
+    JobOrder order;
+    platform::OwnedFile job;                 // the port's job, while it is read
+    std::optional<platform::HeldCopy> copy;  // what has been read of it
     int program{0};
-    bool cancelled{false};
     bool closed{false};
   };
 
@@ -56,9 +69,11 @@ class SessionAgent final {
   void AcceptWaiting();
   void TakeRequest(Connection& connection);
   void Refuse(Connection& connection, const std::string& reason);
-  void FollowRun(Connection& connection);
-  void Cancel(Connection& connection);
-  void ReportEnded();
+  void Fail(Connection& connection, Failure failure, const std::string& reason);
+  void ReadJob(Connection& connection);
+  void StartProgram(Connection& connection);
+  void FollowPort(Connection& connection);
+  void ForgetEnded();
   void DropExpired();
   void Stop();
 
@@ -70,8 +85,6 @@ class SessionAgent final {
   AgentLimits limits_;
   std::list<Connection> connections_;
   bool ending_{false};
-  std::chrono::steady_clock::time_point stopBy_;  // when programs still running are ended at once
-  bool killed_{false};
 };
 
 }  // namespace vellumor::agent

@@ -15,7 +15,7 @@ struct ChildLaunch {
   std::vector<std::string> environment;  // "NAME=value" entries, exactly these
   std::filesystem::path workingFolder;
   int input{-1};   // becomes standard input
-  int output{-1};  // becomes standard output and standard error
+  int output{-1};  // becomes standard output and standard error; -1: the starter's are kept
 };
 
 struct ChildEnd {

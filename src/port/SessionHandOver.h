@@ -1,9 +1,13 @@
 #pragma once
 // A job printed by a user who has a graphical session goes to that session, so the program's
-// windows open on the user's screen: the user's session agent starts it there.
+// windows open on the user's screen: the user's session agent starts the program there.
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 
+#include "agent/AgentClient.h"
+#include "platform/EventWait.h"
 #include "port/JobRun.h"
 
 namespace vellumor::port {
@@ -12,9 +16,9 @@ namespace vellumor::port {
 // scheduler sets it, else under /run/user.
 std::filesystem::path UserRuntimeFolder(uid_t uid);
 
-// In the job's process, already the user's: hands the job (standard input) to the user's session
-// agent and ends this process as the program there ended. Returns only when no agent serves the
-// user, and the job is still untouched.
-void HandOverToSession(const JobRequest& request);
+// Hands the job to the session agent of its user, reaching the agent with the user's rights only.
+// NoAgent when none serves the user; the job is then still untouched.
+agent::HandOver HandToSession(const JobRequest& request, platform::EventWait& events,
+                              std::optional<std::chrono::steady_clock::time_point> giveUpAt);
 
 }  // namespace vellumor::port

@@ -1,6 +1,7 @@
 // vellumor backend: the port of the Vellumor printer. The scheduler runs it once per job, as
 // root; it converts the job by starting the vellumor program as the user who printed it, with
-// the job's PostScript on standard input, and reports the job done only when the PDF was written.
+// the job's PostScript on standard input: in the user's desktop session when the user has one
+// (the job is done once it is there), else unattended (done only when the PDF was written).
 //
 //   vellumor                                       the device line, for `lpinfo -v`
 //   vellumor job-id user title copies options [file]
@@ -19,6 +20,7 @@
 #include "port/JobRun.h"
 #include "port/JobUser.h"
 #include "port/ProgramChoice.h"
+#include "port/SchedulerChannel.h"
 #include "printer/ProductPrinter.h"
 
 namespace {
@@ -27,7 +29,7 @@ using namespace vellumor;
 
 int Fail(const std::string& reason) {
   // The scheduler logs "ERROR:" lines and shows the last one as the printer's state message.
-  std::fprintf(stderr, "ERROR: %s\n", reason.c_str());
+  port::Report(port::LineKind::Error, reason);
   return CUPS_BACKEND_FAILED;
 }
 
@@ -88,17 +90,11 @@ int main(int argc, char** argv) {
     }
   }
   // One PDF per job, whatever the number of copies: copies of a PDF are made by printing it.
-  const port::JobRequest request{*user, choice.program, argv[3], PrintedFile(argv[5]), input};
-  const std::optional<int> status = port::RunJob(request, error);
+  const port::JobRequest request{argv[1], *user,           choice.program, argv[3], PrintedFile(argv[5]),
+                                 input,   choice.timeLimit};
+  const bool done = port::RunJob(request);
   if (input != STDIN_FILENO) {
     ::close(input);
   }
-  if (!status) {
-    return Fail("job " + std::string{argv[1]} + " for " + user->name + ": " + error);
-  }
-  if (*status != 0) {
-    return Fail("job " + std::string{argv[1]} + " for " + user->name + ": " + choice.program.string() +
-                " ended with status " + std::to_string(*status) + "; no PDF was written");
-  }
-  return CUPS_BACKEND_OK;
+  return done ? CUPS_BACKEND_OK : CUPS_BACKEND_FAILED;
 }

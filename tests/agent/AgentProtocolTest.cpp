@@ -1,5 +1,5 @@
 // The messages between the printer's port and the session agent: what either side accepts, and
-// the ends of programs as they travel.
+// the failure codes and process ids as they travel.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,13 +19,17 @@ TEST(AgentProtocolTest, OnlyWholeMessagesOfThisVersionAreAccepted) {
   };
   const Case cases[] = {
       {"", "too short"},
-      {std::string{"\x01"}, "too short"},
-      {std::string{"\x02J", 2} + "Report", "protocol version 2, not 1"},
-      {"GET / HTTP/1.0", "protocol version 71, not 1"},
-      {std::string{"\x01Z"}, "unknown kind"},
-      {std::string{"\x01J"} + longest + "x", "longer than 4163 bytes"},
-      {std::string{"\x01J"} + longest, ""},
-      {std::string{"\x01H"}, ""},
+      {std::string{"\x02"}, "too short"},
+      {std::string{"\x01J", 2} + "Report", "protocol version 1, not 2"},
+      {"GET / HTTP/1.0", "protocol version 71, not 2"},
+      {std::string{"\x02Z"}, "unknown kind"},
+      {std::string{"\x02"
+                   "E"} +
+           "signal 19",
+       "unknown kind"},
+      {std::string{"\x02J"} + longest + "x", "longer than 4163 bytes"},
+      {std::string{"\x02J"} + longest, ""},
+      {std::string{"\x02H"}, ""},
   };
   for (const Case& each : cases) {
     std::string why;
@@ -71,19 +75,18 @@ TEST(AgentProtocolTest, JobOrdersTravelWholeAndOnlyWithAFileIdentity) {
   }
 }
 
-TEST(AgentProtocolTest, ProgramEndsTravelWhole) {
-  const std::pair<ProgramEnd, std::string> ends[] = {
-      {{false, 0, false}, "exit 0"},
-      {{false, 1, true}, "exit 1 cancelled"},
-      {{true, 15, true}, "signal 15 cancelled"},
-      {{true, 9, false}, "signal 9"},
-  };
-  for (const auto& [end, text] : ends) {
-    EXPECT_EQ(EncodeEnd(end), text);
-    EXPECT_EQ(DecodeEnd(text), end) << text;
+TEST(AgentProtocolTest, OnlyKnownFailuresAndRealProcessIdsAreRead) {
+  for (const Failure failure :
+       {Failure::Empty, Failure::NotKept, Failure::NotStarted, Failure::Cancelled, Failure::Ending}) {
+    EXPECT_EQ(DecodeFailure(EncodeFailure(failure)), failure);
   }
-  for (const char* bad : {"", "exit", "exit -1", "exit 256", "exit 1x", "quit 1", "signal 15 canceled", "exit  1"}) {
-    EXPECT_FALSE(DecodeEnd(bad).has_value()) << bad;
+  // The port words failures itself: anything but one known code is no failure it reads.
+  for (const char* bad : {"", "Z", "EE", "E\nPPD: DefaultPageSize=Letter"}) {
+    EXPECT_FALSE(DecodeFailure(bad).has_value()) << bad;
+  }
+  EXPECT_EQ(DecodeProcess("4242"), 4242);
+  for (const char* bad : {"", "0", "-1", "+1", "12x", "1 2", "99999999999", "1\nSTATE: +media-empty-error"}) {
+    EXPECT_FALSE(DecodeProcess(bad).has_value()) << bad;
   }
 }
 

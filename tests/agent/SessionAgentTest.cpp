@@ -1,10 +1,12 @@
-// The session agent as its own process (`vellumor --agent`): jobs handed to it run the program
-// and their ends come back; what makes no sense, or comes from another user, is refused without
-// harm to the agent; stale sockets, second agents, cancelled jobs and the end of the session.
+// The session agent as its own process (`vellumor --agent`): jobs handed to it are read whole and
+// started in the session, where they live on by themselves; a job is dropped while it is not yet
+// handed over; what makes no sense, or comes from another user, is refused without harm to the
+// agent; stale sockets, second agents and the end of the session.
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -17,13 +19,14 @@
 #include "platform/UnprivilegedRun.h"
 #include "printer/support/PrivateCups.h"
 #include "support/DesktopSession.h"
+#include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
 namespace vellumor::test {
 namespace {
 
+using agent::HandOverResult;
 using agent::Kind;
-using agent::SessionResult;
 using ::testing::HasSubstr;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -32,6 +35,30 @@ constexpr gid_t kNobodyGroup = 65534;
 
 platform::OwnedFile OpenFile(const fs::path& path, int flags) {
   return platform::OwnedFile{::open(path.c_str(), flags | O_CLOEXEC, 0600)};
+}
+
+struct Pipe {
+  platform::OwnedFile reader;
+  platform::OwnedFile writer;
+};
+Pipe MakePipe() {
+  int ends[2] = {-1, -1};
+  EXPECT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+  return {platform::OwnedFile{ends[0]}, platform::OwnedFile{ends[1]}};
+}
+
+// Waits until `condition` holds, at most `timeout`.
+template <typename Condition>
+bool Eventually(Condition condition, std::chrono::seconds timeout = 60s) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  return condition();
+}
+
+bool Running(pid_t process) {
+  return ::kill(process, 0) == 0;
 }
 
 class SessionAgentTest : public ::testing::Test {
@@ -51,11 +78,15 @@ class SessionAgentTest : public ::testing::Test {
   platform::OwnedFile Job(const std::string& title) {
     return OpenFile(MakeTextJob(sandbox_ / "", title + ".ps", 1, title), O_RDONLY);
   }
-  platform::OwnedFile Output() { return OpenFile(sandbox_ / "output.txt", O_WRONLY | O_CREAT | O_TRUNC); }
-  agent::SessionRun RunJob(const fs::path& socket, const std::string& title) {
-    const platform::OwnedFile job = Job(title);
-    const platform::OwnedFile output = Output();
-    return agent::RunInSession(socket, {title, {}}, job.Get(), output.Get());
+  // The port's side, as this process's user.
+  static agent::HandOver HandOver(const fs::path& socket, const std::string& title, int input) {
+    std::string error;
+    std::optional<platform::LocalSocket> connection = platform::LocalSocket::Connect(socket, 1s, error);
+    const std::unique_ptr<platform::EventWait> events = platform::EventWait::Create(error);
+    if (!connection || !events) {
+      return {HandOverResult::NoAgent, error, 0};
+    }
+    return agent::HandOverJob(*connection, ::geteuid(), {title, {}}, input, *events, std::nullopt);
   }
   // A connection that got the agent's greeting.
   platform::LocalSocket Greeted(const fs::path& socket) {
@@ -65,29 +96,46 @@ class SessionAgentTest : public ::testing::Test {
     EXPECT_EQ(connection->Receive(agent::kMaxMessage, 0, 20s).bytes, agent::Encode(Kind::Hello));
     return std::move(*connection);
   }
+  // A job sent on `connection` as the port sends it, the agent's answer that it takes it read.
+  void SendJob(platform::LocalSocket& connection, int job) {
+    ASSERT_TRUE(connection.Send(agent::Encode(Kind::Job, "Long"), {job}));
+    EXPECT_EQ(connection.Receive(agent::kMaxMessage, 0, 20s).bytes, agent::Encode(Kind::Taking));
+  }
 
   Sandbox sandbox_;
   AgentSetup setup_;
 };
 
-TEST_F(SessionAgentTest, JobsRunThroughTheAgentAndTheirEndsComeBack) {
+TEST_F(SessionAgentTest, JobsAreHandedOverWholeAndTheirProgramsGoOnAlone) {
   const std::unique_ptr<AgentProcess> agent = StartAgent(setup_);
-  struct Case {
-    const char* saveAs;
-    int status;
-    const char* output;  // what the program wrote to the port's output
-  };
-  const Case cases[] = {{"Save to users Desktop (automatic)", 0, "Agent Report.pdf\n"},
-                        {"Ask when creating PDF (manual)", 1, "which needs a display; no PDF was written"}};
-  for (const Case& each : cases) {
-    sandbox_.SetSetting("SaveAs", each.saveAs);
-    const agent::SessionRun run = RunJob(agent->Socket(), "Agent Report");
-    ASSERT_EQ(run.result, SessionResult::Ran) << run.reason << agent->ErrorOutput();
-    EXPECT_EQ(run.end, (agent::ProgramEnd{false, each.status, false})) << each.saveAs;
-    EXPECT_THAT(ReadFileBytes(sandbox_ / "output.txt"), HasSubstr(each.output));
-  }
+  // Through a pipe, as from the scheduler: it has ended before the program is started.
+  sandbox_.SetSetting("SaveAs", "Save to users Desktop (automatic)");
+  Pipe stream = MakePipe();
+  const std::string job = ReadFileBytes(MakeTextJob(sandbox_ / "", "streamed.ps", 2, "Streamed"));
+  ASSERT_EQ(::write(stream.writer.Get(), job.data(), job.size()), static_cast<ssize_t>(job.size()));
+  stream.writer.Reset();
+  agent::HandOver handed = HandOver(agent->Socket(), "Agent Report", stream.reader.Get());
+  ASSERT_EQ(handed.result, HandOverResult::HandedOver) << handed.reason << agent->ErrorOutput();
+  EXPECT_GT(handed.program, 0);
+  const fs::path pdf = sandbox_.Desktop() / "Agent Report.pdf";
+  ASSERT_TRUE(Eventually([&] { return !Running(handed.program) && fs::exists(pdf); })) << agent->ErrorOutput();
+  EXPECT_EQ(InspectPdf(pdf).pages, 2);
+
+  // What the program says goes to the session's log, not to the port.
+  sandbox_.SetSetting("SaveAs", "Ask when creating PDF (manual)");
+  handed = HandOver(agent->Socket(), "Waits", Job("Waits").Get());
+  ASSERT_EQ(handed.result, HandOverResult::HandedOver) << handed.reason;
+  EXPECT_TRUE(Eventually([&] { return agent->ErrorOutput().find("which needs a display") != std::string::npos; }))
+      << agent->ErrorOutput();
+
+  // An empty job is no job: nothing is started (no settings window in its place).
+  Pipe empty = MakePipe();
+  empty.writer.Reset();
+  handed = HandOver(agent->Socket(), "Empty", empty.reader.Get());
+  EXPECT_EQ(handed.result, HandOverResult::NotTaken);
+  EXPECT_THAT(handed.reason, HasSubstr("holds no data"));
+  EXPECT_THAT(agent->ErrorOutput(), HasSubstr("the printed job \"Empty\" holds no data; nothing was converted"));
   EXPECT_EQ(Sandbox::FilesIn(sandbox_.Desktop(), ".pdf").size(), 1U);
-  EXPECT_EQ(agent->ErrorOutput(), "") << "the agent itself says nothing";
 }
 
 TEST_F(SessionAgentTest, RequestsThatMakeNoSenseAreRefusedAndTheAgentGoesOn) {
@@ -98,11 +146,11 @@ TEST_F(SessionAgentTest, RequestsThatMakeNoSenseAreRefusedAndTheAgentGoesOn) {
     std::string refusal;
   };
   const Case cases[] = {
-      {"hello there", 0, "protocol version 104, not 1"},
-      {std::string{"\x02J"} + "Report", 2, "protocol version 2, not 1"},
-      {agent::Encode(Kind::Job, "Report"), 0, "two files"},
-      {agent::Encode(Kind::Job, "Report"), 3, "too large"},
-      {agent::Encode(Kind::Job, std::string(10000, 'x')), 2, "too large"},
+      {"hello there", 0, "protocol version 104, not 2"},
+      {std::string{"\x01J"} + "Report", 1, "protocol version 1, not 2"},
+      {agent::Encode(Kind::Job, "Report"), 0, "one file"},
+      {agent::Encode(Kind::Job, "Report"), 2, "too large"},
+      {agent::Encode(Kind::Job, std::string(10000, 'x')), 1, "too large"},
       {agent::Encode(Kind::Cancel), 0, "a job was expected"},
       {"", 0, "no job came in time"},
   };
@@ -126,7 +174,7 @@ TEST_F(SessionAgentTest, RequestsThatMakeNoSenseAreRefusedAndTheAgentGoesOn) {
     openBefore = openBefore.value_or(agent->OpenFiles());
   }
   EXPECT_EQ(agent->OpenFiles(), openBefore) << "nothing of a refused request stays open";
-  EXPECT_EQ(RunJob(agent->Socket(), "After").end, (agent::ProgramEnd{false, 0, false}));
+  EXPECT_EQ(HandOver(agent->Socket(), "After", Job("After").Get()).result, HandOverResult::HandedOver);
 }
 
 TEST_F(SessionAgentTest, AnotherUsersProcessNeverGetsAWord) {
@@ -148,19 +196,19 @@ TEST_F(SessionAgentTest, AnotherUsersProcessNeverGetsAWord) {
   std::optional<platform::LocalSocket> intruder = platform::LocalSocket::Connect(other->Socket(), 1s, error);
   ASSERT_TRUE(intruder.has_value()) << error;
   EXPECT_EQ(intruder->Receive(agent::kMaxMessage, 0, 20s).kind, platform::ReceivedMessage::Kind::Closed);
-  const agent::SessionRun run = RunJob(other->Socket(), "Not Yours");
-  EXPECT_EQ(run.result, SessionResult::NoAgent);
-  EXPECT_THAT(run.reason, HasSubstr("belongs to another user"));
+  const agent::HandOver handed = HandOver(other->Socket(), "Not Yours", Job("Not Yours").Get());
+  EXPECT_EQ(handed.result, HandOverResult::NoAgent);
+  EXPECT_THAT(handed.reason, HasSubstr("belongs to another user"));
 
   // And "nobody" cannot hand a job to this user's agent.
   const platform::OwnedFile job = Job("Intruder");
   const fs::path socket = own->Socket();
-  EXPECT_EQ(
-      RunUnprivileged([&] {
-        const agent::SessionRun intruding = agent::RunInSession(socket, {"Intruder", {}}, job.Get(), STDERR_FILENO);
-        return intruding.result == SessionResult::NoAgent ? std::string{} : "the job reached the agent";
-      }),
-      "");
+  EXPECT_EQ(RunUnprivileged([&] {
+              return HandOver(socket, "Intruder", job.Get()).result == HandOverResult::NoAgent
+                         ? std::string{}
+                         : "the job reached the agent";
+            }),
+            "");
   EXPECT_TRUE(Sandbox::FilesIn(sandbox_.Desktop(), ".pdf").empty());
 }
 
@@ -169,46 +217,71 @@ TEST_F(SessionAgentTest, AStaleSocketIsNoAgentAndIsReplacedButALiveAgentIsNot) {
   std::string error;
   ASSERT_TRUE(platform::LocalSocket::Listen(agent::AgentSocket(setup_.runtime), error).has_value()) << error;
   ASSERT_TRUE(fs::exists(agent::AgentSocket(setup_.runtime))) << "a socket whose listener is gone";
-  EXPECT_EQ(RunJob(agent::AgentSocket(setup_.runtime), "Stale").result, SessionResult::NoAgent);
+  EXPECT_EQ(HandOver(agent::AgentSocket(setup_.runtime), "Stale", Job("Stale").Get()).result, HandOverResult::NoAgent);
 
   const std::unique_ptr<AgentProcess> agent = StartAgent(setup_);
   std::unique_ptr<AgentProcess> second = AgentProcess::Start(setup_, error);
   ASSERT_NE(second, nullptr) << error;
   EXPECT_EQ(second->WaitForExit(), std::optional<int>{0});
   EXPECT_THAT(second->ErrorOutput(), HasSubstr("vellumor: a session agent already serves this session"));
-  EXPECT_EQ(RunJob(agent->Socket(), "Replaced").end, (agent::ProgramEnd{false, 0, false}));
+  EXPECT_EQ(HandOver(agent->Socket(), "Replaced", Job("Replaced").Get()).result, HandOverResult::HandedOver);
 }
 
-TEST_F(SessionAgentTest, ACancelledJobsProgramIsStopped) {
+TEST_F(SessionAgentTest, AJobIsDroppedUntilThePortLetsGoOfIt) {
+  sandbox_.SetSetting("SaveAs", "Save to users Desktop (automatic)");
   const std::unique_ptr<AgentProcess> agent = StartAgent(setup_);
   for (const bool byMessage : {true, false}) {
-    // The program waits for the rest of a job that never comes.
-    int pipe[2];
-    ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
-    const platform::OwnedFile jobEnd{pipe[0]};
-    const platform::OwnedFile writer{pipe[1]};
-    const platform::OwnedFile output = Output();
+    // The job's data stalls half-way: the agent reads what came and waits for the rest.
+    Pipe stream = MakePipe();
     std::optional<platform::LocalSocket> connection = Greeted(agent->Socket());
-    ASSERT_TRUE(connection->Send(agent::Encode(Kind::Job, "Long"), {jobEnd.Get(), output.Get()}));
-    const std::string started = connection->Receive(agent::kMaxMessage, 0, 20s).bytes;
-    ASSERT_TRUE(started.starts_with(agent::Encode(Kind::Started))) << started;
-    const pid_t program = std::stoi(started.substr(2));
-
+    SendJob(*connection, stream.reader.Get());
+    stream.reader.Reset();
+    ASSERT_EQ(::write(stream.writer.Get(), "%!PS\n", 5), 5);
     if (byMessage) {
       ASSERT_TRUE(connection->Send(agent::Encode(Kind::Cancel)));
-      const std::string ended = connection->Receive(agent::kMaxMessage, 0, 20s).bytes;
-      ASSERT_TRUE(ended.starts_with(agent::Encode(Kind::Ended))) << ended;
-      const std::optional<agent::ProgramEnd> end = agent::DecodeEnd(ended.substr(2));
-      ASSERT_TRUE(end.has_value()) << ended;
-      EXPECT_TRUE(end->cancelled) << ended;
     } else {
-      connection.reset();  // the port went away: its job was cancelled
+      connection.reset();  // the port went away before the hand-over: its job was cancelled
     }
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (::kill(program, 0) == 0 && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(20ms);
+    // Once the agent has let go of the job, nobody reads it any more.
+    pollfd writer{stream.writer.Get(), POLLOUT, 0};
+    EXPECT_TRUE(Eventually([&] { return ::poll(&writer, 1, 0) == 1 && (writer.revents & POLLERR) != 0; }, 20s));
+  }
+  EXPECT_TRUE(Sandbox::FilesIn(sandbox_.Desktop(), ".pdf").empty());
+
+  // A program whose window waits for the user: cancelled while the port has not yet let go, it
+  // is stopped; once the port let go, it is the session's and the agent no longer touches it.
+  std::string why;
+  const std::unique_ptr<XvfbServer> display = XvfbServer::Start(why);
+  if (!display) {
+    GTEST_SKIP() << "no X server for the waiting windows: " << why;
+  }
+  AgentSetup withDisplay = setup_;
+  withDisplay.runtime = sandbox_ / "run-display";
+  withDisplay.environment["DISPLAY"] = display->Display();
+  withDisplay.environment["QT_QPA_PLATFORM"] = "offscreen";
+  sandbox_.SetSetting("SaveAs", "Ask when creating PDF (manual)");
+  sandbox_.SetSetting("AdvCheckUpdate", "Never");
+  sandbox_.SetSetting("AdvLastUpdateCheck", "0");
+  const std::unique_ptr<AgentProcess> session = StartAgent(withDisplay);
+  for (const bool cancelled : {true, false}) {
+    std::optional<platform::LocalSocket> connection = Greeted(session->Socket());
+    SendJob(*connection, Job("Waits").Get());
+    const std::string started = connection->Receive(agent::kMaxMessage, 0, 20s).bytes;
+    ASSERT_TRUE(started.starts_with(agent::Encode(Kind::Started))) << started << session->ErrorOutput();
+    const pid_t program = std::stoi(started.substr(2));
+    if (cancelled) {
+      ASSERT_TRUE(connection->Send(agent::Encode(Kind::Cancel)));
+      EXPECT_TRUE(Eventually([&] { return !Running(program); }, 20s)) << "the window stays";
+      continue;
     }
-    EXPECT_NE(::kill(program, 0), 0) << "the program still runs";
+    connection.reset();
+    // A request answered after the port let go tells that the agent has seen it go.
+    Pipe empty = MakePipe();
+    empty.writer.Reset();
+    EXPECT_EQ(HandOver(session->Socket(), "Empty", empty.reader.Get()).result, HandOverResult::NotTaken);
+    EXPECT_TRUE(Running(program)) << session->ErrorOutput();
+    ::kill(program, SIGTERM);
+    EXPECT_TRUE(Eventually([&] { return !Running(program); }, 20s));
   }
 }
 

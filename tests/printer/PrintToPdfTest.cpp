@@ -2,12 +2,21 @@
 // printed with `lp` by a user, and the PDFs found where that user's settings say.
 
 #include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <regex>
+#include <thread>
 
+#include "agent/AgentClient.h"
+#include "agent/support/AgentProcess.h"
+#include "platform/LocalSocket.h"
 #include "printer/support/PrinterWorld.h"
 #include "support/PdfFacts.h"
 #include "support/Sandbox.h"
@@ -21,6 +30,52 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::Pair;
 using ::testing::SizeIs;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// What a user's own listener at the agent's socket says to steer the shared queue, were it passed on.
+const std::string kSteering =
+    "\nPPD: DefaultPageSize=Letter DefaultResolution=1dpi\nSTATE: +media-empty-error\n"
+    "ATTR: printer-alert-description=steered\nATTR: marker-message=steered\n";
+
+// A listener of `user`'s own at the socket where the user's session agent would be. Its n-th
+// connection gets the greeting, takes the job (writing the steering lines into whatever files come
+// along) and says it took it in `reports`/took-n, then sends the n-th entry of `answers` and
+// never answers again.
+pid_t StartListener(const TestUser& user, const fs::path& socket, const fs::path& reports,
+                    const std::vector<std::vector<std::string>>& answers) {
+  const pid_t pid = ::fork();
+  if (pid != 0) {
+    return pid;
+  }
+  if (::setgroups(0, nullptr) != 0 || ::setgid(user.Gid()) != 0 || ::setuid(user.Uid()) != 0) {
+    ::_exit(126);
+  }
+  std::string error;
+  std::optional<platform::LocalSocket> listener = platform::LocalSocket::Listen(socket, error);
+  if (!listener) {
+    ::_exit(125);
+  }
+  std::vector<platform::LocalSocket> held;
+  for (std::size_t n = 0;; ++n) {
+    pollfd waiting{listener->Descriptor(), POLLIN, 0};
+    ::poll(&waiting, 1, -1);
+    std::optional<platform::LocalSocket> connection = listener->Accept();
+    if (!connection) {
+      continue;
+    }
+    connection->Send(agent::Encode(agent::Kind::Hello));
+    platform::ReceivedMessage job = connection->Receive(agent::kMaxMessage, 4, std::nullopt);
+    for (const platform::OwnedFile& file : job.files) {
+      [[maybe_unused]] const ssize_t ignored = ::write(file.Get(), kSteering.data(), kSteering.size());
+    }
+    for (const std::string& answer : n < answers.size() ? answers[n] : std::vector<std::string>{}) {
+      connection->Send(answer);
+    }
+    WriteFileBytes(reports / ("took-" + std::to_string(n)), "");
+    held.push_back(std::move(*connection));
+  }
+}
 
 // Page 1 of `pdf` as poppler's pdfinfo shows it, in points: the page's /Rotate applied.
 std::pair<double, double> FirstPageAsShown(const std::filesystem::path& pdf) {
@@ -173,6 +228,75 @@ TEST_F(PrintToPdfTest, ACancelledLoopingJobEndsAtOnce) {
   EXPECT_TRUE(ReadFileBytes(pdf) == before) << "the old PDF changed";
   EXPECT_THAT(NamesIn(user.PdfFolder()), ElementsAre("Journal.pdf"));
   EXPECT_THAT(NamesIn("/tmp/vellumor-" + std::to_string(user.Uid())), IsEmpty());
+}
+
+TEST_F(PrintToPdfTest, AUsersOwnListenerAtTheAgentsSocketNeitherSteersTheQueueNorHoldsIt) {
+  const fs::path ppd = world_->cups->Folder() / "etc/ppd/Vellumor.ppd";
+  // The driver's settings, the queue's options and its state (whose time of change moves on).
+  const auto settings = [&] {
+    return ReadFileBytes(ppd) + world_->cups->Run({"lpoptions", "-p", "Vellumor", "-l"}).out +
+           std::regex_replace(world_->cups->Run({"lpoptions", "-p", "Vellumor"}).out,
+                              std::regex{"printer-state-change-time=[0-9]+"}, "");
+  };
+  ASSERT_TRUE(fs::exists(ppd));
+  const std::string before = settings();
+  const ProcessResult stateBefore = world_->cups->Run({"lpstat", "-l", "-p", "Vellumor"});
+
+  const fs::path runtime = world_->cups->RuntimeRoot() / std::to_string(world_->user->Uid());
+  MakeRuntimeFolder(runtime, world_->user->Uid(), world_->user->Gid());
+  using agent::Encode;
+  using agent::Kind;
+  const std::string taking = Encode(Kind::Taking);
+  const std::vector<std::vector<std::string>> answers{
+      {taking},                                          // takes the job and never answers again
+      {Encode(Kind::Refused, kSteering)},                // refuses with steering lines
+      {taking, Encode(Kind::Started, "1" + kSteering)},  // a start that is none
+      // An end that would stop the port: the earlier protocol's "ended by signal 19".
+      {taking, std::string{static_cast<char>(agent::kProtocolVersion), 'E'} + "signal 19"},
+  };
+  const pid_t listener = StartListener(*world_->user, agent::AgentSocket(runtime), runtime, answers);
+  ASSERT_GT(listener, 0);
+  const auto awaitFile = [](const fs::path& file) {
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    return fs::exists(file);
+  };
+  const auto printing = [&] {
+    return world_->cups->Run({"lpstat", "-p", "Vellumor"}).out.find("now printing") != std::string::npos;
+  };
+
+  const fs::path text = world_->TextFile("memo.txt", 1);
+  for (std::size_t n = 0; n < answers.size(); ++n) {
+    const ProcessResult queued = world_->RunAsUser({"lp", "-d", "Vellumor", text.string()});
+    ASSERT_EQ(queued.exitCode, 0) << queued.err;
+    ASSERT_TRUE(awaitFile(runtime / ("took-" + std::to_string(n)))) << world_->cups->LogTail();
+    if (n == 0) {
+      // Cancelled while the listener sits on the job: the printer is free again within 2 s.
+      std::smatch id;
+      ASSERT_TRUE(std::regex_search(queued.out, id, std::regex{"Vellumor-[0-9]+"})) << queued.out;
+      ASSERT_EQ(world_->RunAsUser({"cancel", id.str()}).exitCode, 0);
+      const auto cancelled = std::chrono::steady_clock::now();
+      while (printing() && std::chrono::steady_clock::now() - cancelled < 10s) {
+        std::this_thread::sleep_for(10ms);
+      }
+      EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 2s) << world_->cups->LogTail();
+    }
+    ASSERT_TRUE(world_->cups->WaitForJobs(30s)) << "job " << n << " holds the queue\n" << world_->cups->LogTail();
+  }
+  ::kill(listener, SIGKILL);
+  ::waitpid(listener, nullptr, 0);
+
+  EXPECT_EQ(settings(), before);
+  const ProcessResult stateAfter = world_->cups->Run({"lpstat", "-l", "-p", "Vellumor"});
+  EXPECT_THAT(stateAfter.out, HasSubstr("enabled"));
+  EXPECT_THAT(stateAfter.out, Not(HasSubstr("media-empty"))) << stateBefore.out;
+  const std::string log = world_->cups->Log();
+  EXPECT_EQ(log.find("steered"), std::string::npos) << "nothing the listener said reached the scheduler";
+  EXPECT_THAT(log, HasSubstr("the session agent refused the job; no PDF was written"));
+  EXPECT_THAT(log, HasSubstr("the answer of the session agent made no sense; no PDF was written"));
+  EXPECT_THAT(world_->Pdfs(), IsEmpty());
 }
 
 TEST_F(PrintToPdfTest, TheRemoveScriptTakesThePrinterAway) {

@@ -201,7 +201,7 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& arguments, 
 
 BackgroundProcess::~BackgroundProcess() {
   if (pid_ > 0) {
-    kill(pid_, SIGKILL);
+    Signal(SIGKILL);
     Wait();
   }
   CloseInput();
@@ -227,7 +227,22 @@ void BackgroundProcess::CloseInput() {
 }
 
 bool BackgroundProcess::Signal(int number) {
-  return pid_ > 0 && kill(pid_, number) == 0;
+  return pid_ > 0 && !status_ && kill(pid_, number) == 0;
+}
+
+bool BackgroundProcess::Ended(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (pid_ > 0 && !status_) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      status_ = status;
+    } else if (std::chrono::steady_clock::now() >= deadline) {
+      break;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds{5});
+    }
+  }
+  return status_.has_value();
 }
 
 ProcessResult BackgroundProcess::Wait(int* signalNumber) {
@@ -236,10 +251,11 @@ ProcessResult BackgroundProcess::Wait(int* signalNumber) {
     return result;
   }
   CloseInput();
-  int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  int status = status_.value_or(0);
+  while (!status_ && waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
   pid_ = -1;
+  status_.reset();
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   if (signalNumber != nullptr) {
     *signalNumber = WIFSIGNALED(status) ? WTERMSIG(status) : 0;

@@ -43,13 +43,18 @@ class BackgroundProcess final {
   int Pid() const { return pid_; }
   void WriteInput(std::string_view text);
   void CloseInput();
+  // The test's end of the program's input (-1 once closed), to see whether anyone still reads it.
+  int InputDescriptor() const { return input_; }
   bool Signal(int number);
+  // Whether the program ended within `timeout`, leaving its input open; Wait then gives its end.
+  bool Ended(std::chrono::milliseconds timeout);
   // Waits for the end; exitCode is -1 when a signal ended the program (signalNumber says which).
   ProcessResult Wait(int* signalNumber = nullptr);
 
  private:
   int pid_{-1};
   int input_{-1};
+  std::optional<int> status_;
   std::filesystem::path logs_;
 };
 

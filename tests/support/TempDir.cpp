@@ -11,11 +11,10 @@ namespace vellumor::test {
 // "vellumor-test-XXXXXX" as mkdtemp would name it, made the same way on every system (Windows'
 // C runtime has no mkdtemp): create_directory fails for a name that exists, so two tests never
 // share a folder, and the folder is the user's alone.
-TempDir::TempDir() {
+TempDir::TempDir(const std::filesystem::path& base) {
   constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device seed;
   std::mt19937_64 random{(static_cast<std::uint64_t>(seed()) << 32) ^ seed()};
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = "vellumor-test-";
     for (int i = 0; i < 6; ++i) {

@@ -1,5 +1,5 @@
 #pragma once
-// A fresh folder under the system temporary folder for one test, removed afterwards.
+// A fresh folder for one test, under the system temporary folder or a given one, removed afterwards.
 
 #include <filesystem>
 #include <string>
@@ -10,7 +10,8 @@ namespace vellumor::test {
 
 class TempDir final {
  public:
-  TempDir();
+  TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+  explicit TempDir(const std::filesystem::path& base);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -29,8 +29,10 @@ std::optional<int> StartChild(const ChildLaunch& launch, std::string& error) {
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
   posix_spawn_file_actions_adddup2(&files, launch.input, STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&files, launch.output, STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&files, launch.output, STDERR_FILENO);
+  if (launch.output >= 0) {
+    posix_spawn_file_actions_adddup2(&files, launch.output, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&files, launch.output, STDERR_FILENO);
+  }
   posix_spawn_file_actions_addchdir_np(&files, launch.workingFolder.c_str());
   // The starter may hold signals back for its own waiting; the program must get them as usual.
   posix_spawnattr_t attributes;

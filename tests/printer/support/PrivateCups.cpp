@@ -196,6 +196,11 @@ std::string PrivateCups::LogTail(std::size_t lines) const {
   return log.substr(start);
 }
 
+std::filesystem::path RootOnlyFolder() {
+  // Only root can make a folder there; without root no backend runs anyway.
+  return ::geteuid() == 0 ? std::filesystem::path{"/run"} : std::filesystem::temp_directory_path();
+}
+
 std::filesystem::path SharedProgramCopy(const std::filesystem::path& folder, const std::filesystem::path& program) {
   namespace fs = std::filesystem;
   fs::create_directories(folder);

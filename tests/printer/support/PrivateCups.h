@@ -14,6 +14,11 @@
 
 namespace vellumor::test {
 
+// A folder only root can change, from the file system's root down: the backend starts only a
+// program (and reads only a configuration) in such a place, and the system temporary folder,
+// open to everyone, is none. (The system temporary folder for a test not run as root.)
+std::filesystem::path RootOnlyFolder();
+
 class PrivateCups final {
  public:
   // Starts cupsd; nothing, with the reason in `error`, when it cannot be started.
@@ -54,7 +59,8 @@ class PrivateCups final {
   PrivateCups() = default;
   bool Launch(std::string& error);
 
-  TempDir dir_;
+  // Holds the backend and the program it starts: a folder only root can change.
+  TempDir dir_{RootOnlyFolder()};
   pid_t pid_{0};
 };
 
