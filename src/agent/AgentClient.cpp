@@ -3,9 +3,9 @@
 #include <memory>
 #include <optional>
 
-#include "platform/EventWait.h"
-#include "platform/LocalSocket.h"
-#include "platform/ServiceProcess.h"
+#include "platform/posix/EventWait.h"
+#include "platform/posix/LocalSocket.h"
+#include "platform/posix/ServiceProcess.h"
 
 namespace vellumor::agent {
 namespace {

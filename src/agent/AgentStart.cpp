@@ -5,10 +5,10 @@
 
 #include "agent/AgentClient.h"
 #include "agent/SessionAgent.h"
-#include "platform/ChildProcess.h"
 #include "platform/Environment.h"
-#include "platform/PrivateFolder.h"
-#include "platform/ServiceProcess.h"
+#include "platform/posix/ChildProcess.h"
+#include "platform/posix/PrivateFolder.h"
+#include "platform/posix/ServiceProcess.h"
 
 namespace vellumor::agent {
 namespace {

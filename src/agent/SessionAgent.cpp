@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "agent/AgentProtocol.h"
-#include "platform/ChildProcess.h"
-#include "platform/ServiceProcess.h"
+#include "platform/posix/ChildProcess.h"
+#include "platform/posix/ServiceProcess.h"
 
 namespace vellumor::agent {
 namespace {

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/EventWait.h"
-#include "platform/LocalSocket.h"
-#include "platform/RemovalWatch.h"
+#include "platform/posix/EventWait.h"
+#include "platform/posix/LocalSocket.h"
+#include "platform/posix/RemovalWatch.h"
 
 namespace vellumor::agent {
 

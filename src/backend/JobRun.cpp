@@ -1,4 +1,4 @@
-#include "port/JobRun.h"
+#include "backend/JobRun.h"
 
 #include <grp.h>
 #include <signal.h>
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "agent/AgentProtocol.h"
-#include "platform/ChildProcess.h"
-#include "port/SessionHandOver.h"
+#include "backend/SessionHandOver.h"
+#include "platform/posix/ChildProcess.h"
 
-namespace vellumor::port {
+namespace vellumor::backend {
 namespace {
 
 std::atomic<pid_t> runningChild{0};
@@ -123,4 +123,4 @@ std::optional<int> RunJob(const JobRequest& request, std::string& error) {
   return WEXITSTATUS(status);
 }
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "port/JobUser.h"
+#include "backend/JobUser.h"
 
-namespace vellumor::port {
+namespace vellumor::backend {
 
 struct JobRequest {
   JobUser user;
@@ -29,4 +29,4 @@ std::vector<std::string> ProgramArguments(const JobRequest& request);
 // it could not be started or did not exit normally.
 std::optional<int> RunJob(const JobRequest& request, std::string& error);
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -1,4 +1,4 @@
-#include "port/JobUser.h"
+#include "backend/JobUser.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace vellumor::port {
+namespace vellumor::backend {
 
 std::optional<JobUser> LookUpJobUser(std::string_view name, std::string& error) {
   if (name.empty()) {
@@ -45,4 +45,4 @@ std::optional<JobUser> LookUpJobUser(std::string_view name, std::string& error) 
   return user;
 }
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace vellumor::port {
+namespace vellumor::backend {
 
 struct JobUser {
   std::string name;
@@ -22,4 +22,4 @@ struct JobUser {
 // root (a job printed as root would run the conversion, and whatever it opens, as root).
 std::optional<JobUser> LookUpJobUser(std::string_view name, std::string& error);
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -1,4 +1,4 @@
-#include "port/ProgramChoice.h"
+#include "backend/ProgramChoice.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
-namespace vellumor::port {
+namespace vellumor::backend {
 namespace {
 
 constexpr std::string_view kProgramKey = "program=";
@@ -113,4 +113,4 @@ ProgramChoice ChooseProgram(const std::vector<std::filesystem::path>& configurat
   return {program, ""};
 }
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vellumor::port {
+namespace vellumor::backend {
 
 struct ProgramChoice {
   std::filesystem::path program;
@@ -34,4 +34,4 @@ std::filesystem::path InstalledProgram();
 // "" when `path` and its folder are owned by root and writable by nobody else; else the reason.
 std::string UnprotectedReason(const std::filesystem::path& path);
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -1,4 +1,4 @@
-#include "port/SessionHandOver.h"
+#include "backend/SessionHandOver.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 
 #include "agent/AgentClient.h"
 
-namespace vellumor::port {
+namespace vellumor::backend {
 namespace {
 
 // Ends this process the way the program ended, so the backend reports both paths alike.
@@ -49,4 +49,4 @@ void HandOverToSession(const JobRequest& request) {
   ::_exit(1);
 }
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

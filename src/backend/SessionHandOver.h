@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "port/JobRun.h"
+#include "backend/JobRun.h"
 
-namespace vellumor::port {
+namespace vellumor::backend {
 
 // The runtime folder of the user `uid`'s sessions: under $VELLUMOR_RUNTIME_ROOT when the
 // scheduler sets it, else under /run/user.
@@ -17,4 +17,4 @@ std::filesystem::path UserRuntimeFolder(uid_t uid);
 // user, and the job is still untouched.
 void HandOverToSession(const JobRequest& request);
 
-}  // namespace vellumor::port
+}  // namespace vellumor::backend

@@ -14,11 +14,11 @@
 #include <optional>
 #include <string>
 
+#include "backend/JobRun.h"
+#include "backend/JobUser.h"
+#include "backend/ProgramChoice.h"
 #include "platform/FileIdentity.h"
 #include "platform/Spooler.h"
-#include "port/JobRun.h"
-#include "port/JobUser.h"
-#include "port/ProgramChoice.h"
 #include "printer/ProductPrinter.h"
 
 namespace {
@@ -69,12 +69,12 @@ int main(int argc, char** argv) {
   }
 
   std::string error;
-  const std::optional<port::JobUser> user = port::LookUpJobUser(argv[2], error);
+  const std::optional<backend::JobUser> user = backend::LookUpJobUser(argv[2], error);
   if (!user) {
     return Fail(error);
   }
-  const port::ProgramChoice choice = port::ChooseProgram(
-      {port::ConfigurationFile(OwnPath(argv[0])), port::SystemConfigurationFile()}, port::InstalledProgram());
+  const backend::ProgramChoice choice = backend::ChooseProgram(
+      {backend::ConfigurationFile(OwnPath(argv[0])), backend::SystemConfigurationFile()}, backend::InstalledProgram());
   if (!choice.error.empty()) {
     return Fail(choice.error);
   }
@@ -88,8 +88,8 @@ int main(int argc, char** argv) {
     }
   }
   // One PDF per job, whatever the number of copies: copies of a PDF are made by printing it.
-  const port::JobRequest request{*user, choice.program, argv[3], PrintedFile(argv[5]), input};
-  const std::optional<int> status = port::RunJob(request, error);
+  const backend::JobRequest request{*user, choice.program, argv[3], PrintedFile(argv[5]), input};
+  const std::optional<int> status = backend::RunJob(request, error);
   if (input != STDIN_FILENO) {
     ::close(input);
   }

@@ -1,8 +1,8 @@
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <cstddef>
 
-namespace vellumor::platform {
+namespace vellumor::base {
 
 namespace {
 
@@ -63,4 +63,4 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t limit) {
   return text.substr(0, limit);
 }
 
-}  // namespace vellumor::platform
+}  // namespace vellumor::base

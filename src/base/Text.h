@@ -6,7 +6,7 @@
 #include <string_view>
 #include <type_traits>
 
-namespace vellumor::platform {
+namespace vellumor::base {
 
 // The decimal integer at the start of `text`, the way stored flags and numbers are read back:
 // leading blanks (space, tab, line feed, vertical tab, form feed, carriage return), an optional
@@ -31,4 +31,4 @@ std::uint64_t Fnv1a(std::basic_string_view<Char> text, std::uint64_t hash = kFnv
   return hash;
 }
 
-}  // namespace vellumor::platform
+}  // namespace vellumor::base

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "base/Text.h"
 #include "convert/MainWindowState.h"
-#include "platform/Text.h"
 
 namespace vellumor::convert {
 
@@ -47,7 +47,7 @@ JobTitle CopyTitle(std::string_view buffer, std::size_t start, std::string_view 
   if (buffer[pos] == '\n' && !title.empty() && title.back() == '\r') {
     title.remove_suffix(1);
   }
-  return {TitleSearch::Found, std::string{platform::Utf8Prefix(title, kMaxTitleLength)}};
+  return {TitleSearch::Found, std::string{base::Utf8Prefix(title, kMaxTitleLength)}};
 }
 
 bool IsControlCharacter(char c) {
@@ -101,7 +101,7 @@ std::string SoundFileName(std::string_view name) {
   const std::size_t ending = EndsWithPdf(clean) ? 4 : 0;
   std::string_view stem{clean.data(), clean.size() - ending};
   if (clean.size() > kMaxFileNameBytes) {
-    stem = platform::Utf8Prefix(stem, kMaxFileNameBytes - ending);
+    stem = base::Utf8Prefix(stem, kMaxFileNameBytes - ending);
   }
   if (stem.find_first_not_of('.') == std::string_view::npos) {
     return std::string{kNoFileName};

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 namespace vellumor::registry {
 
@@ -106,7 +106,7 @@ void ProductRegistryKey::GetText(std::string_view name, std::string& field) {
 void ProductRegistryKey::GetNumber(std::string_view name, std::int32_t& field) {
   std::string text = std::to_string(field);
   GetText(name, text);
-  field = platform::ParseLeadingInteger(text);
+  field = base::ParseLeadingInteger(text);
 }
 
 }  // namespace vellumor::registry

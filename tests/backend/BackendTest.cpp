@@ -7,7 +7,7 @@
 
 #include <chrono>
 
-#include "port/ProgramChoice.h"
+#include "backend/ProgramChoice.h"
 #include "printer/support/TestUser.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -178,18 +178,18 @@ TEST_F(BackendTest, TheFileBesideTheBackendCountsBeforeTheSystemConfiguration) {
   const fs::path system = dir_ / "etc/backend.conf";
   fs::create_directories(system.parent_path());
   WriteFileBytes(system, "# installed\nprogram=" + Program().string() + "\n");
-  const fs::path beside = port::ConfigurationFile(Backend());
+  const fs::path beside = backend::ConfigurationFile(Backend());
   const fs::path other = dir_ / "program/other";
   WriteFileBytes(other, kRecorder);
   fs::permissions(other, kShared);
   WriteConfig("program=" + other.string() + "\n");
 
-  EXPECT_EQ(port::ChooseProgram({beside, system}, "/nonexistent").program, other);
+  EXPECT_EQ(backend::ChooseProgram({beside, system}, "/nonexistent").program, other);
   fs::remove(beside);
-  EXPECT_EQ(port::ChooseProgram({beside, system}, "/nonexistent").program, Program());
+  EXPECT_EQ(backend::ChooseProgram({beside, system}, "/nonexistent").program, Program());
   fs::remove(system);
-  EXPECT_EQ(port::ChooseProgram({beside, system}, Program()).program, Program());
-  EXPECT_THAT(port::ChooseProgram({beside, system}, "/nonexistent").error, HasSubstr("/nonexistent does not exist"));
+  EXPECT_EQ(backend::ChooseProgram({beside, system}, Program()).program, Program());
+  EXPECT_THAT(backend::ChooseProgram({beside, system}, "/nonexistent").error, HasSubstr("/nonexistent does not exist"));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "platform/Text.h"
+#include "base/Text.h"
 
 #include <gtest/gtest.h>
 
-namespace vellumor::platform {
+namespace vellumor::base {
 namespace {
 
 TEST(TextTest, ParseLeadingIntegerReadsBlanksSignAndDigits) {
@@ -46,4 +46,4 @@ TEST(TextTest, ParseLeadingIntegerWrapsOutOfRangeValuesLikeA32BitInteger) {
 }
 
 }  // namespace
-}  // namespace vellumor::platform
+}  // namespace vellumor::base

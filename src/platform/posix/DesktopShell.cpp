@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/ChildProcess.h"
 #include "platform/Shell.h"
+#include "platform/posix/ChildProcess.h"
 
 extern char** environ;
 

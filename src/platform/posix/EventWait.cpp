@@ -1,4 +1,4 @@
-#include "platform/EventWait.h"
+#include "platform/posix/EventWait.h"
 
 #include <poll.h>
 #include <signal.h>

@@ -10,8 +10,8 @@
 
 #include <vector>
 
-#include "platform/OwnedFile.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {

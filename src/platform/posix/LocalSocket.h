@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/OwnedFile.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 

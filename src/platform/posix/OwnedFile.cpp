@@ -1,4 +1,4 @@
-#include "platform/OwnedFile.h"
+#include "platform/posix/OwnedFile.h"
 
 #include <unistd.h>
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/OwnedFile.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "platform/Environment.h"
-#include "platform/HiveFile.h"
 #include "platform/SystemEvents.h"
+#include "platform/posix/HiveFile.h"
 #include "platform/posix/HiveStore.h"
 
 namespace vellumor::platform {

@@ -1,4 +1,4 @@
-#include "platform/RemovalWatch.h"
+#include "platform/posix/RemovalWatch.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>

@@ -14,9 +14,9 @@
 #include <utility>
 
 #include "platform/Environment.h"
-#include "platform/PrivateFolder.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/FileLock.h"
+#include "platform/posix/PrivateFolder.h"
 
 namespace vellumor::platform {
 

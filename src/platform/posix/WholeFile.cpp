@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/OwnedFile.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "platform/posix/FileLock.h"
 
 namespace vellumor::platform {
@@ -31,7 +31,8 @@ std::optional<std::string> LockName(const fs::path& target) {
   }
   // Two names that meet on one number only take turns they need not take.
   const std::string folderKey = std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + ":";
-  const std::uint64_t hash = Fnv1a(std::string_view{target.filename().string()}, Fnv1a(std::string_view{folderKey}));
+  const std::uint64_t hash =
+      base::Fnv1a(std::string_view{target.filename().string()}, base::Fnv1a(std::string_view{folderKey}));
   constexpr char kDigits[] = "0123456789abcdef";
   std::string name{kPrefix};
   for (int shift = 60; shift >= 0; shift -= 4) {

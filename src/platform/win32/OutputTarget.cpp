@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "base/Text.h"
 #include "platform/SystemEvents.h"
-#include "platform/Text.h"
 #include "platform/win32/FileHandle.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -32,7 +32,7 @@ std::wstring MutexName(const std::filesystem::path& path) {
     full = path.wstring();
   }
   ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-  const std::uint64_t hash = Fnv1a(std::wstring_view{full});
+  const std::uint64_t hash = base::Fnv1a(std::wstring_view{full});
   wchar_t name[64];
   ::wsprintfW(name, L"Local\\Vellumor-output-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
               static_cast<unsigned long>(hash & 0xFFFFFFFFULL));
