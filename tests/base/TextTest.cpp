@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace vellumor::base {
 namespace {
 
@@ -41,8 +43,10 @@ TEST(TextTest, ParseLeadingIntegerWrapsOutOfRangeValuesLikeA32BitInteger) {
   EXPECT_EQ(ParseLeadingInteger("2147483648"), INT32_MIN);
   EXPECT_EQ(ParseLeadingInteger("4294967297"), 1);
   EXPECT_EQ(ParseLeadingInteger("-4294967295"), 1);
-  // Far longer than any integer type: still no overflow, still a defined answer.
-  EXPECT_EQ(ParseLeadingInteger(std::string(200, '9')), ParseLeadingInteger(std::string(200, '9')));
+  // Far longer than any integer type: still no overflow, still the wrapped answer. 10^200 is a
+  // multiple of 2^32, so 200 nines (10^200 - 1) wrap to -1 and a one with 200 zeros to 0.
+  EXPECT_EQ(ParseLeadingInteger(std::string(200, '9')), -1);
+  EXPECT_EQ(ParseLeadingInteger("1" + std::string(200, '0')), 0);
 }
 
 }  // namespace
