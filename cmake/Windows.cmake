@@ -42,7 +42,7 @@ add_subdirectory(src/convert)
 add_subdirectory(src/printer)
 add_subdirectory(src/agent)
 add_subdirectory(src/app)
-add_subdirectory(src/updater/win32)
+add_subdirectory(src/updater)
 
 if(VELLUMOR_TESTS)
   enable_testing()
