@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "base/Text.h"
+#include "base/Utf8.h"
 
 namespace vellumor::app {
 

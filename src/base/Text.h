@@ -1,12 +1,22 @@
 #pragma once
-// Small text helpers shared by the layers above the operating-system seams.
+// Small text helpers every layer shares, the same on every system (never the C library's
+// locale-dependent character classes).
 
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <type_traits>
 
 namespace vellumor::base {
+
+// The blanks of C's isspace in the C locale: space, tab, line feed, vertical tab, form feed,
+// carriage return.
+constexpr bool IsAsciiBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+constexpr bool IsAsciiDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The decimal integer at the start of `text`, the way stored flags and numbers are read back:
 // leading blanks (space, tab, line feed, vertical tab, form feed, carriage return), an optional
@@ -14,11 +24,6 @@ namespace vellumor::base {
 // A value outside the 32-bit range wraps as a 32-bit integer would, so a damaged store never
 // makes the reader fail or overflow.
 std::int32_t ParseLeadingInteger(std::string_view text);
-
-// The longest start of `text` of at most `limit` bytes that does not end inside a UTF-8
-// character, so that shortening a name never leaves half a character behind. Bytes that are not
-// UTF-8 at all are taken one by one.
-std::string_view Utf8Prefix(std::string_view text, std::size_t limit);
 
 // FNV-1a over the code units of `text`, continuing from `hash`: the same number in every run and
 // every build, for names that must be short and stable (lock names of paths).

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "base/Text.h"
+#include "base/Utf8.h"
 #include "convert/MainWindowState.h"
 
 namespace vellumor::convert {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/Utf8.h"
+
 namespace vellumor::platform {
 
 namespace {
@@ -27,38 +29,6 @@ int HexValue(char c) {
   return -1;
 }
 
-// Length of the well-formed UTF-8 sequence starting at `pos`, or 0 when the bytes there are not
-// one (stray continuation byte, overlong form, surrogate, beyond U+10FFFF, cut short).
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(pos);
-  std::size_t length{0};
-  unsigned char low{0x80};
-  unsigned char high{0xBF};
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    low = lead == 0xF0 ? 0x90 : 0x80;
-    high = lead == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high) {
-    return 0;
-  }
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF) {
-      return 0;
-    }
-  }
-  return length;
-}
-
 // Writes `bytes` as a quoted string. Control characters, DEL and bytes that are not part of a
 // well-formed UTF-8 character are escaped, so the file stays plain text that editors and line
 // handling cannot damage, while every byte still comes back exactly.
@@ -77,10 +47,9 @@ void AppendQuoted(std::string& out, std::string_view bytes) {
     } else if (c == '\t') {
       out += "\\t";
     } else if (u >= 0x80) {
-      const std::size_t length = Utf8SequenceLength(bytes, pos);
-      if (length > 0) {
-        out.append(bytes.substr(pos, length));
-        pos += length;
+      if (const std::optional<base::Utf8Character> character = base::DecodeUtf8(bytes, pos)) {
+        out.append(bytes.substr(pos, character->length));
+        pos += character->length;
         continue;
       }
       out += "\\x";
