@@ -1,10 +1,10 @@
 #include "agent/AgentStart.h"
 
-#include <cstdio>
 #include <string>
 
 #include "agent/AgentClient.h"
 #include "agent/SessionAgent.h"
+#include "base/StandardError.h"
 #include "platform/Environment.h"
 #include "platform/posix/ChildProcess.h"
 #include "platform/posix/PrivateFolder.h"
@@ -14,7 +14,7 @@ namespace vellumor::agent {
 namespace {
 
 int Say(const std::string& text, int status) {
-  std::fprintf(stderr, "vellumor: %s\n", text.c_str());
+  base::WriteProgramLine(text);
   return status;
 }
 

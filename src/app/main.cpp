@@ -13,6 +13,7 @@
 #include "app/MainController.h"
 #include "app/ProgramInformation.h"
 #include "app/UnattendedInteraction.h"
+#include "base/StandardError.h"
 #include "convert/Engine.h"
 #include "platform/Cancellation.h"
 #include "platform/Clock.h"
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
   // The session agent touches neither the windows nor the settings: it only starts this program.
   if (argc >= 2 && std::string_view{argv[1]} == agent::kAgentOption) {
     if (argc > 2) {
-      std::fprintf(stderr, "vellumor: %s takes no further arguments\n", argv[1]);
+      base::WriteProgramLine(std::string{argv[1]} + " takes no further arguments");
       return app::kExitNothingToDo;
     }
     return agent::RunSessionAgent();
