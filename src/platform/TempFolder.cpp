@@ -8,24 +8,21 @@
 namespace vellumor::platform {
 
 TempFolder::~TempFolder() {
-  RemoveIfOwned();
+  RemoveIfHeld();
 }
-
-TempFolder::TempFolder(TempFolder&& other) noexcept
-    : folder_{std::move(other.folder_)}, lock_{std::exchange(other.lock_, -1)} {}
 
 TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
   if (this != &other) {
-    RemoveIfOwned();
+    RemoveIfHeld();
     folder_ = std::move(other.folder_);
-    lock_ = std::exchange(other.lock_, -1);
+    hold_ = std::move(other.hold_);
   }
   return *this;
 }
 
-void TempFolder::RemoveIfOwned() noexcept {
-  if (lock_ != -1) {
-    RemoveHeldFolder(folder_, std::exchange(lock_, -1));
+void TempFolder::RemoveIfHeld() noexcept {
+  if (hold_.Valid()) {
+    RemoveHeldFolder(folder_, std::move(hold_));
   }
 }
 

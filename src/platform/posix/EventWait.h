@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/OwnedFile.h"
+
 namespace vellumor::platform {
 
 struct Events {
@@ -32,8 +34,8 @@ class EventWait final {
 
  private:
   struct HeldBefore;
-  EventWait(int signals, std::unique_ptr<HeldBefore> before);
-  int signals_;
+  EventWait(OwnedFile signals, std::unique_ptr<HeldBefore> before);
+  OwnedFile signals_;
   std::unique_ptr<HeldBefore> before_;
 };
 

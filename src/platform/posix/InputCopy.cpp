@@ -141,7 +141,7 @@ InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std
   }
   copy.result = CopyAll(input, file.Get(), headBytes, copy.head, cancellation);
   // A close that fails can mean data that never reached the disk.
-  if (file.Close() != 0 && copy.result == Result::Copied) {
+  if (!file.Close() && copy.result == Result::Copied) {
     copy.result = Result::Failed;
   }
   return copy;

@@ -12,6 +12,7 @@
 
 #include "platform/JournalFormat.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -39,20 +40,20 @@ std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
   std::string pattern =
       (folder / (std::string{journal::kStagedPrefix} + tagPart + "XXXXXX" + std::string{extension})).string();
-  const int fd = ::mkostemps(pattern.data(), static_cast<int>(extension.size()), O_CLOEXEC);
-  if (fd < 0) {
+  OwnedFile file{::mkostemps(pattern.data(), static_cast<int>(extension.size()), O_CLOEXEC)};
+  if (!file.Valid()) {
     error = std::strerror(errno);
     return std::nullopt;
   }
-  return StagedFile{pattern, fd};
+  return StagedFile{pattern, std::move(file)};
 }
 
 bool StagedFile::Sync() {
-  return fd_ >= 0 && ::fsync(fd_) == 0;
+  return file_.Valid() && ::fsync(file_.Get()) == 0;
 }
 
 void StagedFile::SetOwnership(unsigned mode, std::optional<unsigned> owner, std::optional<unsigned> group) {
-  if (fd_ < 0) {
+  if (!file_.Valid()) {
     return;
   }
   // Only root may give a file away, and only a member may give it a group; what cannot be kept
@@ -60,11 +61,11 @@ void StagedFile::SetOwnership(unsigned mode, std::optional<unsigned> owner, std:
   if (owner || group) {
     const uid_t uid = owner ? static_cast<uid_t>(*owner) : static_cast<uid_t>(-1);
     const gid_t gid = group ? static_cast<gid_t>(*group) : static_cast<gid_t>(-1);
-    if (::fchown(fd_, uid, gid) != 0 && owner && group) {
-      [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), gid);
+    if (::fchown(file_.Get(), uid, gid) != 0 && owner && group) {
+      [[maybe_unused]] const int ignored = ::fchown(file_.Get(), static_cast<uid_t>(-1), gid);
     }
   }
-  ::fchmod(fd_, static_cast<mode_t>(mode & 0777));
+  ::fchmod(file_.Get(), static_cast<mode_t>(mode & 0777));
 }
 
 StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, bool replace, std::string& error) {
@@ -79,7 +80,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
     return reason == EEXIST ? Publish::NameTaken : Publish::Failed;
   }
   present_ = false;
-  ::close(std::exchange(fd_, -1));
+  file_.Reset();
   file_io::SyncFolder(target.parent_path());
   return Publish::Done;
 }
@@ -89,9 +90,7 @@ void StagedFile::Discard() {
     ::unlink(path_.c_str());
     present_ = false;
   }
-  if (fd_ >= 0) {
-    ::close(std::exchange(fd_, -1));
-  }
+  file_.Reset();
 }
 
 unsigned NewFileMode() {

@@ -2,21 +2,17 @@
 
 #include "platform/FileIdentity.h"
 
+#include "platform/win32/FileHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
   // Opened for no access at all: the identity can be had even of a file that is open elsewhere.
-  HANDLE file = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return std::nullopt;
-  }
+  const FileHandle file{::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
   BY_HANDLE_FILE_INFORMATION information{};
-  const bool known = ::GetFileInformationByHandle(file, &information) != 0;
-  ::CloseHandle(file);
-  if (!known) {
+  if (!file.Valid() || !::GetFileInformationByHandle(file.Get(), &information)) {
     return std::nullopt;
   }
   return FileIdentity{information.dwVolumeSerialNumber,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/FileIo.h"
 
 namespace vellumor::platform {
 namespace {
@@ -50,7 +51,7 @@ Result CopyAll(HANDLE input, HANDLE output, std::size_t headBytes, std::string& 
     if (head.size() < headBytes) {
       head.append(buffer.data(), got);
     }
-    if (!WriteAll(output, {buffer.data(), got})) {
+    if (!file_io::WriteAll(output, {buffer.data(), got})) {
       return Result::Failed;
     }
   }

@@ -57,10 +57,8 @@ bool TakeTurn(HANDLE mutex, const Cancellation* cancellation, bool& cancelled) {
   }
 }
 
-}  // namespace
-
 // The file's identity and last change, as the system keeps them for an open file.
-std::optional<OutputTarget::Version> OutputTarget::VersionOf(HANDLE file) {
+std::optional<OutputTarget::Version> VersionOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file, &info)) {
     return std::nullopt;
@@ -76,6 +74,8 @@ std::optional<OutputTarget::Version> OutputTarget::VersionOf(HANDLE file) {
   return version;
 }
 
+}  // namespace
+
 OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancellation* cancellation) {
   FileHandle mutex{::CreateMutexW(nullptr, FALSE, MutexName(path).c_str())};
   bool cancelled = false;
@@ -86,7 +86,7 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
   }
   // From here this object holds the turn; every early return releases it.
   OutputTarget target{State::Locked};
-  target.fd_ = HandleToLong(mutex.Release());
+  target.hold_ = std::move(mutex);
   target.path_ = path;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   const auto fail = [&target](State state, std::string error) {
@@ -134,17 +134,16 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
 }
 
 void OutputTarget::Release() {
-  if (fd_ != -1) {
-    const HANDLE mutex = LongToHandle(std::exchange(fd_, -1));
-    ::ReleaseMutex(mutex);
-    ::CloseHandle(mutex);
+  if (hold_.Valid()) {
+    ::ReleaseMutex(hold_.Get());
+    hold_.Reset();
   }
 }
 
 // Another user who may write the folder can still replace the file; its identity and last change
 // tell.
 bool OutputTarget::Unchanged() const {
-  if (fd_ == -1 || state_ != State::Locked) {
+  if (!hold_.Valid() || state_ != State::Locked) {
     return false;
   }
   const FileHandle file{::CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES,

@@ -8,18 +8,15 @@
 
 #include <utility>
 
+#include "platform/FreshName.h"
 #include "platform/JournalFormat.h"
 #include "platform/SystemEvents.h"
-#include "platform/win32/RandomName.h"
+#include "platform/win32/FileHandle.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
 namespace {
-
-HANDLE HandleOf(int fd) {
-  return LongToHandle(fd);
-}
 
 std::string LastErrorText() {
   return SystemErrorText(static_cast<long>(::GetLastError()));
@@ -30,26 +27,29 @@ std::string LastErrorText() {
 std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder, std::string_view tag,
                                              std::string_view extension, std::string& error) {
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  std::optional<StagedFile> staged;
+  error = "no free name";
+  CreateUnderFreshName([&] {
     std::filesystem::path path = folder / PathFromUtf8(std::string{journal::kStagedPrefix} + tagPart +
                                                        RandomNamePart() + std::string{extension});
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      return StagedFile{std::move(path), HandleToLong(file)};
+    FileHandle file{::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.Valid()) {
+      staged.emplace(StagedFile{std::move(path), std::move(file)});
+      return NameTry::Created;
     }
-    if (::GetLastError() != ERROR_FILE_EXISTS) {
-      error = LastErrorText();
-      return std::nullopt;
+    if (::GetLastError() == ERROR_FILE_EXISTS) {
+      return NameTry::Taken;
     }
-  }
-  error = "no free name";
-  return std::nullopt;
+    error = LastErrorText();
+    return NameTry::Failed;
+  });
+  return staged;
 }
 
 bool StagedFile::Sync() {
-  return fd_ != -1 && ::FlushFileBuffers(HandleOf(fd_)) != 0;
+  return file_.Valid() && ::FlushFileBuffers(file_.Get()) != 0;
 }
 
 // The file's access comes from its folder, and a replaced file's from the file it replaces.
@@ -62,9 +62,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
     return Publish::Failed;
   }
   // Closed first: the rename must not wait for this process's own handle.
-  if (fd_ != -1) {
-    ::CloseHandle(HandleOf(std::exchange(fd_, -1)));
-  }
+  file_.Reset();
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   bool renamed = false;
   if (!replace || attributes == INVALID_FILE_ATTRIBUTES) {
@@ -86,9 +84,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
 }
 
 void StagedFile::Discard() {
-  if (fd_ != -1) {
-    ::CloseHandle(HandleOf(std::exchange(fd_, -1)));
-  }
+  file_.Reset();
   if (present_) {
     ::DeleteFileW(path_.c_str());
     present_ = false;

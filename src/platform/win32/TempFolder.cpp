@@ -8,6 +8,7 @@
 
 #include "platform/SystemEvents.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -67,21 +68,21 @@ std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std:
   if (!CheckFolder(folder, error)) {
     return std::nullopt;
   }
-  return TempFolder{std::move(folder), -1};
+  return TempFolder{std::move(folder)};
 }
 
 std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
   if (!CheckFolder(folder, error)) {
     return std::nullopt;
   }
-  return TempFolder{std::move(folder), -1};
+  return TempFolder{std::move(folder)};
 }
 
 // Each user's temporary folder is their own on Windows, so no run makes a folder for itself and
 // none holds one; should a hold ever be given, the handle goes first, as a folder held open
 // cannot be removed.
-void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold) noexcept {
-  ::CloseHandle(LongToHandle(hold));
+void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, SystemHandle hold) noexcept {
+  hold.Reset();
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
 }
@@ -98,12 +99,12 @@ std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix
 bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
   // CREATE_NEW fails on anything already at the name, a link included; the file is the user's
   // through the folder's access rules.
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  FileHandle file{::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file.Valid()) {
     return false;
   }
-  const bool wrote = WriteAll(file, bytes);
-  const bool written = ::CloseHandle(file) && wrote;
+  const bool wrote = file_io::WriteAll(file.Get(), bytes);
+  const bool written = file.Close() && wrote;
   if (!written) {
     ::DeleteFileW(path.c_str());
   }
