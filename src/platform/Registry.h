@@ -26,11 +26,21 @@ inline constexpr std::uint32_t kRegDword = 4;
 namespace win_error {
 inline constexpr long kSuccess = 0;
 inline constexpr long kFileNotFound = 2;
+inline constexpr long kPathNotFound = 3;
+inline constexpr long kTooManyOpenFiles = 4;
 inline constexpr long kAccessDenied = 5;
 inline constexpr long kInvalidHandle = 6;
+inline constexpr long kNotEnoughMemory = 8;
 inline constexpr long kInvalidData = 13;
+inline constexpr long kGeneralFailure = 31;
+inline constexpr long kSharingViolation = 32;
+inline constexpr long kFileExists = 80;
+inline constexpr long kInvalidParameter = 87;
+inline constexpr long kDiskFull = 112;
 inline constexpr long kBadArguments = 160;
+inline constexpr long kFileNameTooLong = 206;
 inline constexpr long kMoreData = 234;
+inline constexpr long kIoDeviceError = 1117;
 }  // namespace win_error
 
 struct RegistryValue {

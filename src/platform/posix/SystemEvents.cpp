@@ -1,13 +1,11 @@
-#include "platform/SystemEvents.h"
+// The system events on POSIX systems: nobody to notify of a changed setting, and Windows' texts for
+// the codes the program meets.
 
-#include <atomic>
-#include <cerrno>
+#include "platform/SystemEvents.h"
 
 namespace vellumor::platform {
 
 namespace {
-
-std::atomic<std::size_t> broadcastCount{0};
 
 struct ErrorText {
   long code;
@@ -39,13 +37,8 @@ constexpr ErrorText kErrorTexts[] = {
 
 }  // namespace
 
-void BroadcastSettingChange(std::string_view /*area*/) {
-  broadcastCount.fetch_add(1, std::memory_order_relaxed);
-}
-
-std::size_t SettingChangeBroadcastCount() {
-  return broadcastCount.load(std::memory_order_relaxed);
-}
+// Linux has no broadcast of changed settings; the count is all there is.
+void NotifySettingChange(std::string_view /*area*/) {}
 
 std::string SystemErrorText(long code) {
   for (const ErrorText& entry : kErrorTexts) {
@@ -54,48 +47,6 @@ std::string SystemErrorText(long code) {
     }
   }
   return "Unknown error " + std::to_string(code) + ".";
-}
-
-long ErrorCodeFromErrno(int errnoValue) {
-  switch (errnoValue) {
-    case 0:
-      return 0;
-    case ENOENT:
-      return 2;
-    case ENOTDIR:
-    case ELOOP:
-      return 3;
-    case EMFILE:
-    case ENFILE:
-      return 4;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return 5;
-    case EBADF:
-      return 6;
-    case ENOMEM:
-      return 8;
-    case EBUSY:
-    case ETXTBSY:
-    case EWOULDBLOCK:
-      return 32;
-    case EEXIST:
-      return 80;
-    case EINVAL:
-      return 87;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return 112;
-    case ENAMETOOLONG:
-      return 206;
-    case EIO:
-      return 1117;
-    default:
-      // Never 0: an unexpected failure must still read as a failure.
-      return 31;
-  }
 }
 
 }  // namespace vellumor::platform
