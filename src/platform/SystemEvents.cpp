@@ -3,8 +3,10 @@
 
 #include "platform/SystemEvents.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <initializer_list>
 
 #include "platform/Registry.h"
 
@@ -14,37 +16,31 @@ namespace {
 
 std::atomic<std::size_t> broadcastCount{0};
 
-struct ErrnoCode {
-  int errnoValue;
+// The C runtime's errno values the program meets, by the code Windows has for them. EAGAIN and
+// EWOULDBLOCK are one value on some systems and two on others.
+struct ErrnoCodes {
   long code;
+  std::initializer_list<int> errnoValues;
 };
 
-// The C runtime's errno values the program meets, with the code Windows has for each.
-constexpr ErrnoCode kErrnoCodes[] = {
-    {0, win_error::kSuccess},
-    {ENOENT, win_error::kFileNotFound},
-    {ENOTDIR, win_error::kPathNotFound},
-    {ELOOP, win_error::kPathNotFound},
-    {EMFILE, win_error::kTooManyOpenFiles},
-    {ENFILE, win_error::kTooManyOpenFiles},
-    {EACCES, win_error::kAccessDenied},
-    {EPERM, win_error::kAccessDenied},
-    {EROFS, win_error::kAccessDenied},
-    {EBADF, win_error::kInvalidHandle},
-    {ENOMEM, win_error::kNotEnoughMemory},
-    {EBUSY, win_error::kSharingViolation},
-    {ETXTBSY, win_error::kSharingViolation},
-    {EAGAIN, win_error::kSharingViolation},
-    {EWOULDBLOCK, win_error::kSharingViolation},  // the same value as EAGAIN on some systems
-    {EEXIST, win_error::kFileExists},
-    {EINVAL, win_error::kInvalidParameter},
-    {ENOSPC, win_error::kDiskFull},
+const ErrnoCodes kErrnoCodes[] = {
+    {win_error::kSuccess, {0}},
+    {win_error::kFileNotFound, {ENOENT}},
+    {win_error::kPathNotFound, {ENOTDIR, ELOOP}},
+    {win_error::kTooManyOpenFiles, {EMFILE, ENFILE}},
+    {win_error::kAccessDenied, {EACCES, EPERM, EROFS}},
+    {win_error::kInvalidHandle, {EBADF}},
+    {win_error::kNotEnoughMemory, {ENOMEM}},
+    {win_error::kSharingViolation, {EBUSY, ETXTBSY, EAGAIN, EWOULDBLOCK}},
+    {win_error::kFileExists, {EEXIST}},
+    {win_error::kInvalidParameter, {EINVAL}},
 #ifdef EDQUOT  // where the system has disk quotas
-    {EDQUOT, win_error::kDiskFull},
+    {win_error::kDiskFull, {ENOSPC, EFBIG, EDQUOT}},
+#else
+    {win_error::kDiskFull, {ENOSPC, EFBIG}},
 #endif
-    {EFBIG, win_error::kDiskFull},
-    {ENAMETOOLONG, win_error::kFileNameTooLong},
-    {EIO, win_error::kIoDeviceError},
+    {win_error::kFileNameTooLong, {ENAMETOOLONG}},
+    {win_error::kIoDeviceError, {EIO}},
 };
 
 }  // namespace
@@ -59,8 +55,8 @@ std::size_t SettingChangeBroadcastCount() {
 }
 
 long ErrorCodeFromErrno(int errnoValue) {
-  for (const ErrnoCode& entry : kErrnoCodes) {
-    if (entry.errnoValue == errnoValue) {
+  for (const ErrnoCodes& entry : kErrnoCodes) {
+    if (std::find(entry.errnoValues.begin(), entry.errnoValues.end(), errnoValue) != entry.errnoValues.end()) {
       return entry.code;
     }
   }
