@@ -108,7 +108,10 @@ class Registry final {
  private:
   // The emulated registry's hive files (POSIX).
   long ReadHive(RegistryRoot root, Hive& hive, std::string* problem) const;
-  long ModifyHive(RegistryRoot root, const std::function<long(Hive& hive, bool& changed)>& change);
+  // Lets `change` edit the hive of `root` at the key's full path (kBadArguments for a path no
+  // section header can hold), and publishes the result when it reports a change.
+  long ModifyKey(RegistryRoot root, std::string_view keyPath,
+                 const std::function<long(Hive& hive, const std::string& fullPath, bool& changed)>& change);
   void Report(RegistryRoot root, const HiveDamage& damage) const;
 
   std::filesystem::path folder_;
