@@ -57,6 +57,10 @@ class TempFolder final {
   explicit TempFolder(std::filesystem::path folder, SystemHandle hold = {})
       : folder_{std::move(folder)}, hold_{std::move(hold)} {}
   void RemoveIfHeld() noexcept;
+  // The system's part of At and Private: whether `folder` is a folder the program may keep its
+  // files in, and making a private one; the reason in `error` when not.
+  static bool UsableFolder(const std::filesystem::path& folder, std::string& error);
+  static bool MakePrivateFolder(const std::filesystem::path& folder, std::string& error);
   // Removes a folder made for this run alone, with everything in it, and ends the run's hold on
   // it.
   static void RemoveHeldFolder(const std::filesystem::path& folder, SystemHandle hold) noexcept;

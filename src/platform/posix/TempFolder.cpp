@@ -55,19 +55,6 @@ std::string SystemReason() {
   return std::strerror(errno);
 }
 
-bool CheckExistingFolder(const std::filesystem::path& folder, std::string& error) {
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0) {
-    error = Describe(folder, "cannot be used: " + SystemReason());
-    return false;
-  }
-  if (!S_ISDIR(info.st_mode)) {
-    error = Describe(folder, "is not a folder.");
-    return false;
-  }
-  return true;
-}
-
 // "/a/b/" names the same folder as "/a/b", but the system follows a link at "/a/b/" while
 // examining it; the checks must see the link itself.
 std::filesystem::path WithoutTrailingSeparators(std::string text) {
@@ -147,23 +134,30 @@ std::filesystem::path TempFolder::DefaultFolder() {
   return "/tmp/vellumor-" + std::to_string(::geteuid());
 }
 
-std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
+// A given folder need only exist: the caller chose it (tests, a folder already checked).
+bool TempFolder::UsableFolder(const std::filesystem::path& folder, std::string& error) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) {
+    error = Describe(folder, "cannot be used: " + SystemReason());
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    error = Describe(folder, "is not a folder.");
+    return false;
+  }
+  return true;
+}
+
+bool TempFolder::MakePrivateFolder(const std::filesystem::path& folder, std::string& error) {
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     error = Describe(folder, "cannot be created: " + SystemReason());
-    return std::nullopt;
+    return false;
   }
   if (const std::string problem = PrivateFolderProblem(folder); !problem.empty()) {
     error = Describe(folder, problem + "; refusing to use it.");
-    return std::nullopt;
+    return false;
   }
-  return TempFolder{std::move(folder)};
-}
-
-std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
-  if (!CheckExistingFolder(folder, error)) {
-    return std::nullopt;
-  }
-  return TempFolder{std::move(folder)};
+  return true;
 }
 
 void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, SystemHandle hold) noexcept {

@@ -20,25 +20,6 @@ std::string Describe(const std::filesystem::path& folder, std::string_view probl
   return "The temporary folder " + Utf8FromPath(folder) + " " + std::string{problem};
 }
 
-// A folder the program may keep the job in: a real folder, not a link or junction to one that
-// somebody else chose.
-bool CheckFolder(const std::filesystem::path& folder, std::string& error) {
-  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    error = Describe(folder, "cannot be used: " + SystemErrorText(static_cast<long>(::GetLastError())));
-    return false;
-  }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    error = Describe(folder, "is not a folder.");
-    return false;
-  }
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    error = Describe(folder, "is a link to another folder; refusing to use it.");
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultFolder, std::string& error,
@@ -60,22 +41,31 @@ std::filesystem::path TempFolder::DefaultFolder() {
   return std::filesystem::path{std::wstring_view{path, length}};
 }
 
-std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
-  if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-    error = Describe(folder, "cannot be created: " + SystemErrorText(static_cast<long>(::GetLastError())));
-    return std::nullopt;
+// A folder the program may keep the job in: a real folder, not a link or junction to one that
+// somebody else chose.
+bool TempFolder::UsableFolder(const std::filesystem::path& folder, std::string& error) {
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    error = Describe(folder, "cannot be used: " + SystemErrorText(static_cast<long>(::GetLastError())));
+    return false;
   }
-  if (!CheckFolder(folder, error)) {
-    return std::nullopt;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error = Describe(folder, "is not a folder.");
+    return false;
   }
-  return TempFolder{std::move(folder)};
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    error = Describe(folder, "is a link to another folder; refusing to use it.");
+    return false;
+  }
+  return true;
 }
 
-std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
-  if (!CheckFolder(folder, error)) {
-    return std::nullopt;
+bool TempFolder::MakePrivateFolder(const std::filesystem::path& folder, std::string& error) {
+  if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    error = Describe(folder, "cannot be created: " + SystemErrorText(static_cast<long>(::GetLastError())));
+    return false;
   }
-  return TempFolder{std::move(folder)};
+  return UsableFolder(folder, error);
 }
 
 // Each user's temporary folder is their own on Windows, so no run makes a folder for itself and
