@@ -63,7 +63,7 @@ std::optional<OutputTarget::Version> VersionOf(HANDLE file) {
   if (!::GetFileInformationByHandle(file, &info)) {
     return std::nullopt;
   }
-  Version version;
+  OutputTarget::Version version;
   version.device = info.dwVolumeSerialNumber;
   version.inode = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   version.size =
