@@ -36,16 +36,7 @@ target_link_libraries(vellumor_qpdf INTERFACE ${VELLUMOR_WINDOWS_LIBRARIES}/lib/
 target_compile_definitions(vellumor_qpdf INTERFACE POINTERHOLDER_TRANSITION=4)
 
 include(cmake/WindowsGhostscript.cmake)
-add_subdirectory(src/platform)
-add_subdirectory(src/registry)
-add_subdirectory(src/settings)
-add_subdirectory(src/convert)
-add_subdirectory(src/printer)
-add_subdirectory(src/agent)
-add_subdirectory(src/app)
-add_subdirectory(src/ui/model)
-add_subdirectory(src/monitor)
-add_subdirectory(src/updater/win32)
+add_subdirectory(src)
 
 if(VELLUMOR_TESTS)
   enable_testing()

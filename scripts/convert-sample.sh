@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 # Headless needs no windows: the Qt module and the updater are left out of this build.
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMOR_TESTS=OFF -DVELLUMOR_WINDOWS=OFF >/dev/null
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLUMOR_TESTS=OFF -DVELLUMOR_QT_UI=OFF >/dev/null
 cmake --build build-release --target vellumor
 
 # A private home, temporary folder and settings store, so the demo leaves the user's own alone.

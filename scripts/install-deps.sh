@@ -14,6 +14,7 @@ packages=(
   cups cups-client cups-filters cups-ipp-utils cups-ppdc
   clang libclang-rt-14-dev
   dpkg-dev librsvg2-bin lintian desktop-file-utils appstream man-db xdg-utils
+  locales
 )
 
 # With --windows: the MinGW-w64 cross compilers (POSIX thread model) with LLD and LLVM's
@@ -41,16 +42,26 @@ for package in "${packages[@]}"; do
   fi
 done
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo_cmd=(sudo)
-  fi
   # 32-bit Wine is a package of the i386 architecture, which apt offers only once dpkg knows it.
   if [ "$windows" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
   fi
   "${sudo_cmd[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a decimal comma, for the tests that check that numbers given to the engine keep
+# their decimal point whatever the user's locale (they are skipped where it is missing).
+if [ "${1:-}" != "--windows" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the locale de_DE.UTF-8"
+  "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen
 fi

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-45}
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELLUMOR_FUZZ=ON -DVELLUMOR_TESTS=OFF -DVELLUMOR_WINDOWS=OFF >/dev/null
+  -DVELLUMOR_FUZZ=ON -DVELLUMOR_TESTS=OFF -DVELLUMOR_QT_UI=OFF >/dev/null
 targets=(FuzzSetupFile FuzzHive FuzzJobTitle FuzzCommandLine FuzzDateTokens FuzzVersionProbe)
 cmake --build build-fuzz --target "${targets[@]}"
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, then does it again under AddressSanitizer and
-# UndefinedBehaviorSanitizer; any failure or sanitizer report fails the run.
+# Checks that every include keeps to its layer, builds everything and runs every test, then does
+# it again under AddressSanitizer and UndefinedBehaviorSanitizer; any failure or sanitizer report
+# fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/check-includes.sh
 scripts/install-deps.sh
 jobs=$(nproc)
 

@@ -1,6 +1,12 @@
 #include "agent/AgentClient.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "platform/posix/EventWait.h"
+#include "platform/posix/LocalSocket.h"
+#include "platform/posix/ServiceProcess.h"
 
 namespace vellumor::agent {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "agent/AgentProtocol.h"
-#include "platform/EventWait.h"
-#include "platform/LocalSocket.h"
+#include "platform/posix/EventWait.h"
+#include "platform/posix/LocalSocket.h"
 
 namespace vellumor::agent {
 

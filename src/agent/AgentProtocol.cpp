@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "printer/ProductPrinter.h"
+#include "base/ProgramOptions.h"
 
 namespace vellumor::agent {
 namespace {
@@ -138,10 +138,10 @@ std::optional<int> DecodeProcess(std::string_view payload) {
 std::vector<std::string> ProgramArguments(const std::filesystem::path& program, const JobOrder& order) {
   std::vector<std::string> arguments{program.string()};
   if (!order.documentName.empty()) {
-    arguments.push_back("-b" + order.documentName);
+    arguments.push_back(std::string{'-', base::kDocumentNameOption} + order.documentName);
   }
   if (!order.printedFile.empty()) {
-    arguments.push_back(std::string{'-', printer::kPrintedFileProgramOption} + order.printedFile);
+    arguments.push_back(std::string{'-', base::kPrintedFileOption} + order.printedFile);
   }
   return arguments;
 }

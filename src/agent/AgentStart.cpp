@@ -1,20 +1,20 @@
 #include "agent/AgentStart.h"
 
-#include <cstdio>
 #include <string>
 
 #include "agent/AgentClient.h"
 #include "agent/SessionAgent.h"
-#include "platform/ChildProcess.h"
+#include "base/StandardError.h"
 #include "platform/Environment.h"
-#include "platform/PrivateFolder.h"
-#include "platform/ServiceProcess.h"
+#include "platform/posix/ChildProcess.h"
+#include "platform/posix/PrivateFolder.h"
+#include "platform/posix/ServiceProcess.h"
 
 namespace vellumor::agent {
 namespace {
 
 int Say(const std::string& text, int status) {
-  std::fprintf(stderr, "vellumor: %s\n", text.c_str());
+  base::WriteProgramLine(text);
   return status;
 }
 

@@ -2,14 +2,13 @@
 // the user's session into it; Windows starts the printer's port in the session already, so
 // there is nothing for an agent to do.
 
-#include <cstdio>
-
 #include "agent/AgentStart.h"
+#include "base/StandardError.h"
 
 namespace vellumor::agent {
 
 int RunSessionAgent() {
-  std::fputs("vellumor: no session agent is needed on Windows; the printer starts the program itself\n", stderr);
+  base::WriteProgramLine("no session agent is needed on Windows; the printer starts the program itself");
   return 2;
 }
 

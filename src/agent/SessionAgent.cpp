@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/ChildProcess.h"
-#include "platform/ServiceProcess.h"
+#include "agent/AgentProtocol.h"
 #include "platform/TempFolder.h"
+#include "platform/posix/ChildProcess.h"
+#include "platform/posix/ServiceProcess.h"
 
 namespace vellumor::agent {
 namespace {

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "agent/AgentProtocol.h"
-#include "platform/EventWait.h"
-#include "platform/HeldCopy.h"
-#include "platform/LocalSocket.h"
-#include "platform/RemovalWatch.h"
+#include "platform/posix/HeldCopy.h"
+#include "platform/posix/EventWait.h"
+#include "platform/posix/LocalSocket.h"
+#include "platform/posix/RemovalWatch.h"
 
 namespace vellumor::agent {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/Text.h"
+#include "base/Utf8.h"
 
 namespace vellumor::app {
 
@@ -78,7 +78,7 @@ ArgumentTable SplitCommandLine(std::string_view commandLine) {
       if (!tokenFull) {
         // The entry is full and more follows. A name cut inside a character would carry half of
         // it into the file name: such a character is left out whole.
-        const std::size_t kept = platform::Utf8Prefix(token + c, ArgumentTable::kMaxEntryLength).size();
+        const std::size_t kept = base::Utf8Prefix(token + c, ArgumentTable::kMaxEntryLength).size();
         tokenCut = kept < token.size();
         token.resize(kept);
         tokenFull = true;

@@ -31,7 +31,7 @@ class LoadedFrontEnd final : public FrontEnd {
 
 std::unique_ptr<FrontEnd> LoadFrontEnd(int argc, char** argv, std::string& error) {
   const std::filesystem::path path =
-      platform::ProgramFolder() / platform::ModuleFileName(platform::ProgramModule::Windows);
+      platform::ProgramFolder() / platform::ModuleFileName(platform::ProgramModule::FrontEnd);
   std::unique_ptr<platform::LoadedModule> module = platform::LoadedModule::Load(path, error);
   if (module == nullptr) {
     return nullptr;

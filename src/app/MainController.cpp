@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/ProgramOptions.h"
 #include "convert/JobIntake.h"
 #include "convert/OutputNaming.h"
 #include "convert/SetupCommands.h"
 #include "platform/PathText.h"
-#include "printer/ProductPrinter.h"
 #include "settings/Choices.h"
 #include "settings/QualityProfile.h"
 #include "settings/RegistryStore.h"
@@ -34,9 +34,9 @@ std::optional<int> MainController::ProcessCommandLine() {
     if (!entry.starts_with("\"-")) {
       return index;
     }
-    if (entry.size() > 2 && entry[2] == 'b') {
+    if (entry.size() > 2 && entry[2] == base::kDocumentNameOption) {
       state_.DocumentName = CleanEntry(std::string_view{entry}.substr(3));
-    } else if (entry.size() > 2 && entry[2] == printer::kPrintedFileProgramOption) {
+    } else if (entry.size() > 2 && entry[2] == base::kPrintedFileOption) {
       if (const auto printed = platform::FileIdentity::Parse(CleanEntry(std::string_view{entry}.substr(3)))) {
         state_.FilesBeingPrinted.push_back(*printed);
       }

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "base/ProgramOptions.h"
+
 #include "convert/MarksFile.h"
 
 namespace vellumor::app {
@@ -37,10 +39,10 @@ std::optional<std::string> InformationRequested(int argc, const char* const* arg
     return std::nullopt;
   }
   const std::string_view argument{argv[1]};
-  if (argument == "--help") {
+  if (argument == base::kHelpOption) {
     return std::string{kUsage};
   }
-  if (argument == "--version") {
+  if (argument == base::kVersionOption) {
     return std::string{"vellumor " VELLUMOR_VERSION "\n"} + std::string{kLicence};
   }
   return std::nullopt;

@@ -1,18 +1,18 @@
 #include "app/UnattendedInteraction.h"
 
+#include <algorithm>
 #include <string>
+
+#include "base/StandardError.h"
 
 namespace vellumor::app {
 
 void UnattendedInteraction::Line(std::string_view text) {
-  std::string line = "vellumor: ";
   // One message, one line: a log reader should not mistake the rest for another message.
-  for (const char c : text) {
-    line += (c == '\n' || c == '\r') ? ' ' : c;
-  }
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), out_);
-  std::fflush(out_);
+  std::string line{text};
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+  base::WriteProgramLine(line, out_);
 }
 
 void UnattendedInteraction::ShowMessage(std::string_view text, platform::MessageStyle) {

@@ -4,13 +4,7 @@
 #include "updater/Update.h"
 
 // The two page addresses are configuration of the build (VELLUMOR_PRODUCT_PAGE_URL and
-// VELLUMOR_PORTAL_PAGE_URL); a build without the updater library never calls it.
-#ifndef VELLUMOR_PRODUCT_PAGE_URL
-#define VELLUMOR_PRODUCT_PAGE_URL ""
-#endif
-#ifndef VELLUMOR_PORTAL_PAGE_URL
-#define VELLUMOR_PORTAL_PAGE_URL ""
-#endif
+// VELLUMOR_PORTAL_PAGE_URL).
 
 namespace vellumor::app {
 

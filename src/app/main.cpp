@@ -13,6 +13,8 @@
 #include "app/MainController.h"
 #include "app/ProgramInformation.h"
 #include "app/UnattendedInteraction.h"
+#include "base/ProgramOptions.h"
+#include "base/StandardError.h"
 #include "convert/Engine.h"
 #include "convert/EngineProcess.h"
 #include "platform/Cancellation.h"
@@ -75,9 +77,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   // The session agent touches neither the windows nor the settings: it only starts this program.
-  if (argc >= 2 && std::string_view{argv[1]} == agent::kAgentOption) {
+  if (argc >= 2 && std::string_view{argv[1]} == base::kAgentOption) {
     if (argc > 2) {
-      std::fprintf(stderr, "vellumor: %s takes no further arguments\n", argv[1]);
+      base::WriteProgramLine(std::string{argv[1]} + " takes no further arguments");
       return app::kExitNothingToDo;
     }
     return agent::RunSessionAgent();

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/StandardError.h"
 #include "platform/Environment.h"
 #include "platform/SystemEvents.h"
 #include "registry/RegistryKey.h"
@@ -172,14 +173,10 @@ void ReportSystemError(std::string_view operation, long code) {
 }
 
 void DiagnosticOutput(std::string_view text) {
-  if (text.empty()) {
-    return;
+  // One text per line, so that diagnostics stay apart in a log.
+  if (!text.empty()) {
+    base::WriteLine(stderr, text);
   }
-  // Standard error, never standard output: a printer port or a script reads the PDF's path
-  // from there and nothing else. One text per line, so that diagnostics stay apart in a log.
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fputc('\n', stderr);
-  std::fflush(stderr);
 }
 
 }  // namespace vellumor::convert

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "base/Utf8.h"
 #include "convert/JobState.h"
 #include "platform/PathText.h"
-#include "platform/Text.h"
 
 namespace vellumor::convert {
 
@@ -48,7 +48,7 @@ JobTitle CopyTitle(std::string_view buffer, std::size_t start, std::string_view 
   if (buffer[pos] == '\n' && !title.empty() && title.back() == '\r') {
     title.remove_suffix(1);
   }
-  return {TitleSearch::Found, std::string{platform::Utf8Prefix(title, kMaxTitleLength)}};
+  return {TitleSearch::Found, std::string{base::Utf8Prefix(title, kMaxTitleLength)}};
 }
 
 bool IsControlCharacter(char c) {
@@ -102,7 +102,7 @@ std::string SoundFileName(std::string_view name) {
   const std::size_t ending = EndsWithPdf(clean) ? 4 : 0;
   std::string_view stem{clean.data(), clean.size() - ending};
   if (clean.size() > kMaxFileNameBytes) {
-    stem = platform::Utf8Prefix(stem, kMaxFileNameBytes - ending);
+    stem = base::Utf8Prefix(stem, kMaxFileNameBytes - ending);
   }
   // A leading dot would hide the PDF from the user (and "..etc" reads like a path); a name that
   // is nothing but dots is no name at all.

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <utility>
 
+#include "base/Utf8.h"
+
 namespace vellumor::convert {
 
 constexpr std::string_view kMarksSuffix = ".mark.txt";
@@ -66,44 +68,6 @@ std::string LiteralString(std::string_view text) {
   return out;
 }
 
-// The code point of a well-formed UTF-8 sequence at `pos` (shortest form, no surrogates, at
-// most U+10FFFF) and its length; nothing when the bytes there are not one.
-std::optional<std::pair<char32_t, std::size_t>> DecodeUtf8(std::string_view text, std::size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length{0};
-  char32_t value{0};
-  char32_t minimum{0};
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    value = lead & 0x1F;
-    minimum = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    value = lead & 0x0F;
-    minimum = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    value = lead & 0x07;
-    minimum = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  if (pos + length > text.size()) {
-    return std::nullopt;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) {
-      return std::nullopt;
-    }
-    value = (value << 6) | (next & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    return std::nullopt;
-  }
-  return std::pair{value, length};
-}
-
 void AppendHexUnit(std::string& out, std::uint16_t unit) {
   constexpr std::string_view kHex = "0123456789ABCDEF";
   for (int shift = 12; shift >= 0; shift -= 4) {
@@ -117,9 +81,9 @@ std::string Utf16HexString(std::string_view text) {
   std::size_t pos{0};
   while (pos < text.size()) {
     char32_t code{0};
-    if (const auto decoded = DecodeUtf8(text, pos)) {
-      code = decoded->first;
-      pos += decoded->second;
+    if (const std::optional<base::Utf8Character> character = base::DecodeUtf8(text, pos)) {
+      code = character->codePoint;
+      pos += character->length;
     } else {
       // Not UTF-8: the byte is read as Latin-1, which keeps older stored texts readable.
       code = static_cast<unsigned char>(text[pos]);

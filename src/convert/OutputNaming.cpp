@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "base/StandardError.h"
 #include "convert/DateTokens.h"
-#include "convert/EngineEnvironment.h"
 #include "convert/FileNames.h"
 #include "convert/SetupCommands.h"
 #include "platform/Environment.h"
@@ -60,9 +60,8 @@ void AvoidFilesBeingPrinted(JobState& state, OutputPath& output) {
         output.path.parent_path() / platform::PathFromUtf8(stem + " (" + std::to_string(number) + ")" + extension);
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error))) {
-      DiagnosticOutput("vellumor: " + platform::Utf8FromPath(output.path) +
-                       " is the file being printed; the PDF is saved as " + platform::Utf8FromPath(candidate) +
-                       " instead");
+      base::WriteProgramLine(platform::Utf8FromPath(output.path) + " is the file being printed; the PDF is saved as " +
+                             platform::Utf8FromPath(candidate) + " instead");
       output.path = candidate;
       state.OutputFileName = platform::Utf8FromPath(candidate.filename());
       return;

@@ -1,7 +1,9 @@
 #pragma once
-// A request from outside to stop the job: SIGTERM (how the print system cancels a job), SIGINT
-// (Ctrl+C) and SIGHUP (the session ended). The signal handler only records the request and
-// makes a descriptor readable; the work stops at its next check, cleans up and ends.
+// A request from outside to stop the job. On POSIX systems: SIGTERM (how the print system
+// cancels a job), SIGINT (Ctrl+C) and SIGHUP (the session ended). On Windows: the console's
+// Ctrl+C and Ctrl+Break, the console closed, the user logging off and the system shutting down.
+// The handler only records the request and wakes the waits below; the work stops at its next
+// check, cleans up and ends.
 
 #include <memory>
 #include <string>
@@ -10,24 +12,27 @@ namespace vellumor::platform {
 
 class Cancellation final {
  public:
-  // Starts watching the three signals; nothing when another watch is active in this process or
-  // the notification channel cannot be made.
+  // Starts watching the requests; nothing when another watch is active in this process or the
+  // notification channel cannot be made.
   static std::unique_ptr<Cancellation> Watch();
-  // Puts the previous signal handling back.
+  // Puts the previous handling back.
   ~Cancellation();
-  // From now on the signals act as before the watch (for work that has nothing to clean up);
+  // From now on the requests act as before the watch (for work that has nothing to clean up);
   // a request that already arrived stays.
   void StopWatching();
   Cancellation(const Cancellation&) = delete;
   Cancellation& operator=(const Cancellation&) = delete;
 
   bool Requested() const;
-  // The signal's name ("SIGTERM"), "" before any arrived.
+  // The request's name: "SIGTERM", "SIGINT", "SIGHUP"; on Windows "Ctrl+C", "Ctrl+Break",
+  // "console closed", "logoff" or "shutdown". "" before any arrived.
   std::string SignalName() const;
-  // A descriptor that becomes readable once a request arrived, for event loops to watch.
+  // POSIX: a descriptor that becomes readable once a request arrived, for event loops to watch.
+  // Windows has none (-1): there the windows' own loop asks Requested().
   int Descriptor() const;
-  // Waits until `fd` has data, an end or an error to report; false when a cancellation came
-  // first (or arrives while waiting).
+  // Waits until the file numbered `fd` in the C runtime (standard input) has data, an end or an
+  // error to report; false when a cancellation came first (or arrives while waiting). On Windows
+  // only a pipe can keep a read waiting; a file or device answers at once.
   bool WaitReadable(int fd) const;
 
  private:

@@ -8,8 +8,9 @@
 
 namespace vellumor::platform {
 
-// True when DISPLAY or WAYLAND_DISPLAY names a display that accepts a connection. Otherwise
-// `why` says which display did not answer.
+// POSIX: true when DISPLAY or WAYLAND_DISPLAY names a display that accepts a connection;
+// otherwise `why` says which display did not answer. Windows has no display server that could be
+// gone: always true (DisplayAvailable in Environment.h says whether windows can be seen).
 bool DisplayReachable(std::string& why);
 
 }  // namespace vellumor::platform

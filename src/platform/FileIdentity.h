@@ -1,6 +1,7 @@
 #pragma once
 // Which file a path leads to, independent of the name it is reached by: the device and the
-// file's number on it. Print-files mode hands the identity of each printed file to its job, so
+// file's number on it (POSIX: st_dev and st_ino; Windows: the volume's serial number and the
+// file index). Print-files mode hands the identity of each printed file to its job, so
 // that the job's PDF is never saved over the document being printed, whatever name it takes.
 
 #include <cstdint>

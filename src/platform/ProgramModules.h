@@ -1,15 +1,15 @@
 #pragma once
 // The program's own modules, which live beside it and are loaded from there by their absolute
-// path (LoadedModule): the windows, and the updater library. Each system names its libraries in
-// its own way, so the file names come from the platform.
+// path (LoadedModule): the front end with the program's windows, and the updater library. Each
+// system names its libraries in its own way, so the file names come from the platform.
 
 #include <string_view>
 
 namespace vellumor::platform {
 
 enum class ProgramModule {
-  Windows,  // the Qt windows, loaded only when a display can be reached
-  Updater,  // the update check with its one export `Update`
+  FrontEnd,  // the windows (the Qt front end), loaded only when a display can be reached
+  Updater,   // the update check with its one export `Update`
 };
 
 // The module's file name, without folder.

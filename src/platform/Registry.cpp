@@ -1,18 +1,11 @@
 #include "platform/Registry.h"
 
-#include <cstdio>
-#include <string>
+#include "base/StandardError.h"
 
 namespace vellumor::platform {
 
-// One write for the whole line, so that the lines of processes sharing standard error (one per
-// print job) never interleave.
 void Registry::StandardErrorLine(std::string_view line) {
-  std::string text = "vellumor: ";
-  text += line;
-  text += '\n';
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  base::WriteProgramLine(line);
 }
 
 }  // namespace vellumor::platform

@@ -1,7 +1,8 @@
 #pragma once
-// The registry as this program sees it: a root, a key path and named values. On Linux it is
-// emulated by one text file per hive in the `.reg` export format, so that several processes
-// (one per print job, plus the updater) can share it without losing each other's values.
+// The registry as this program sees it: a root, a key path and named values, texts in UTF-8.
+// On Windows it is the system's registry. On POSIX systems it is emulated by one text file per
+// hive in the `.reg` export format, so that several processes (one per print job, plus the
+// updater) can share it without losing each other's values.
 
 #include <array>
 #include <cstdint>
@@ -31,11 +32,21 @@ inline constexpr std::uint32_t kRegDword = 4;
 namespace win_error {
 inline constexpr long kSuccess = 0;
 inline constexpr long kFileNotFound = 2;
+inline constexpr long kPathNotFound = 3;
+inline constexpr long kTooManyOpenFiles = 4;
 inline constexpr long kAccessDenied = 5;
 inline constexpr long kInvalidHandle = 6;
+inline constexpr long kNotEnoughMemory = 8;
 inline constexpr long kInvalidData = 13;
+inline constexpr long kGeneralFailure = 31;
+inline constexpr long kSharingViolation = 32;
+inline constexpr long kFileExists = 80;
+inline constexpr long kInvalidParameter = 87;
+inline constexpr long kDiskFull = 112;
 inline constexpr long kBadArguments = 160;
+inline constexpr long kFileNameTooLong = 206;
 inline constexpr long kMoreData = 234;
+inline constexpr long kIoDeviceError = 1117;
 }  // namespace win_error
 
 struct RegistryValue {
@@ -47,14 +58,20 @@ struct RegistryValue {
 struct Hive;
 struct HiveDamage;
 
-// One emulated registry: a folder with `system.reg` (HKEY_LOCAL_MACHINE) and `user.reg`
-// (HKEY_CURRENT_USER). Key paths use "\" and compare without regard to letter case; value
-// names compare exactly. Every call reads the hive afresh; every change is a locked
-// read-modify-write published by an atomic rename, so concurrent writers lose nothing and a
-// writer killed half-way leaves the previous hive in place.
+// One registry, named by a folder. Key paths use "\" and compare without regard to letter case;
+// value names compare exactly (the product key's readers expect it, although Windows itself
+// ignores their case).
 //
-// A hive with damaged lines still yields every readable key and value; the damage is told once
-// through `diagnostics` (one line naming the hive), until the hive reads clean again.
+// POSIX: the folder holds `system.reg` (HKEY_LOCAL_MACHINE) and `user.reg` (HKEY_CURRENT_USER).
+// Every call reads the hive afresh; every change is a locked read-modify-write published by an
+// atomic rename, so concurrent writers lose nothing and a writer killed half-way leaves the
+// previous hive in place. A hive with damaged lines still yields every readable key and value;
+// the damage is told once through `diagnostics` (one line naming the hive), until the hive reads
+// clean again.
+//
+// Windows: an empty folder is the machine's registry itself; any other folder a private one whose
+// two roots live below HKEY_CURRENT_USER (tests and isolated runs), so that nothing touches the
+// machine's settings. The system keeps its hives whole itself; `diagnostics` is never called.
 class Registry final {
  public:
   using Diagnostics = std::function<void(std::string_view line)>;
@@ -63,11 +80,12 @@ class Registry final {
 
   explicit Registry(std::filesystem::path folder, Diagnostics diagnostics = StandardErrorLine);
 
-  // $VELLUMOR_REGISTRY if set, else $XDG_CONFIG_HOME/vellumor/registry, else
-  // $HOME/.config/vellumor/registry.
+  // $VELLUMOR_REGISTRY if set. Else, POSIX: $XDG_CONFIG_HOME/vellumor/registry, else
+  // $HOME/.config/vellumor/registry; Windows: the machine's registry (an empty folder).
   static std::filesystem::path DefaultFolder();
 
   const std::filesystem::path& Folder() const { return folder_; }
+  // POSIX: the file that holds the hive of `root` (Windows keeps its hives itself and has none).
   std::filesystem::path HivePath(RegistryRoot root) const;
 
   // kSuccess when the key exists, kFileNotFound when it does not, another code on failure.
@@ -93,8 +111,12 @@ class Registry final {
   long DeleteValue(RegistryRoot root, std::string_view keyPath, std::string_view name);
 
  private:
+  // The emulated registry's hive files (POSIX).
   long ReadHive(RegistryRoot root, Hive& hive, std::string* problem) const;
-  long ModifyHive(RegistryRoot root, const std::function<long(Hive& hive, bool& changed)>& change);
+  // Lets `change` edit the hive of `root` at the key's full path (kBadArguments for a path no
+  // section header can hold), and publishes the result when it reports a change.
+  long ModifyKey(RegistryRoot root, std::string_view keyPath,
+                 const std::function<long(Hive& hive, const std::string& fullPath, bool& changed)>& change);
   void Report(RegistryRoot root, const HiveDamage& damage) const;
 
   std::filesystem::path folder_;

@@ -1,6 +1,7 @@
 #pragma once
-// A private folder for the temporary files of a library that finds its temporary folder
-// through TMPDIR (the engine keeps parts of the PDF it writes there). Giving each run a folder
+// A private folder for the temporary files of a library that finds its temporary folder through
+// the environment (the engine keeps parts of the PDF it writes there): TMPDIR on POSIX systems,
+// TEMP and TMP on Windows. Giving each run a folder
 // of its own lets the next run remove what a killed run's engine left, and keeps those files
 // with the user's other private files.
 
@@ -13,9 +14,10 @@ namespace vellumor::platform {
 
 class ScratchFolder final {
  public:
-  // Creates `folder` (0700) and points TMPDIR at it; nothing when it cannot be created.
+  // Creates `folder` (0700 on POSIX; Windows: it takes the access of the folder it is in) and
+  // points the variables at it; nothing when it cannot be created.
   static std::unique_ptr<ScratchFolder> Create(std::filesystem::path folder);
-  // Puts TMPDIR back as it was and removes the folder with whatever is left in it.
+  // Puts the variables back as they were and removes the folder with whatever is left in it.
   ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;

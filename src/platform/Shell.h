@@ -38,7 +38,10 @@ class Shell {
 // known by their name, every file where being a program is a permission instead.
 std::string_view ProgramFilePattern();
 
-// xdg-open and direct program starts, without waiting for them.
+// The desktop's shell, which does not wait for what it starts. POSIX: xdg-open, and programs
+// started directly (posix_spawn); a started opener is watched. Windows: ShellExecuteW with the
+// verb "open", for documents and programs alike; a start that the shell accepted counts as
+// opened.
 std::unique_ptr<Shell> MakeDesktopShell();
 
 }  // namespace vellumor::platform

@@ -7,10 +7,9 @@
 
 namespace vellumor::platform {
 
+// The file leaves the object it moved from, which then has nothing to remove.
 StagedFile::StagedFile(StagedFile&& other) noexcept
-    : path_{std::move(other.path_)},
-      fd_{std::exchange(other.fd_, -1)},
-      present_{std::exchange(other.present_, false)} {}
+    : path_{std::move(other.path_)}, file_{std::move(other.file_)}, present_{std::exchange(other.present_, false)} {}
 
 StagedFile::~StagedFile() {
   Discard();

@@ -1,13 +1,17 @@
 #pragma once
 // A new file written beside its final name and given that name only once it is complete, so
-// that a reader or a crash never meets a half-written file there. It is created exclusively
-// and private to the user; it reaches the disk before it takes the name, and the folder entry
-// right after.
+// that a reader or a crash never meets a half-written file there. It is created exclusively and
+// private to the user (POSIX: mode 0600; Windows: it takes its folder's access), and reaches the
+// disk before it takes the name. Replacing a file on POSIX renames over it and makes the folder
+// entry durable right after; on Windows it replaces the old file with ReplaceFileW, which keeps
+// what the user set on it (its access list and attributes).
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/SystemHandle.h"
 
 namespace vellumor::platform {
 
@@ -31,7 +35,8 @@ class StagedFile final {
 
   // Writes what the file holds to the disk.
   bool Sync();
-  // Gives the file its final permission bits and, where this user may, its owner and group.
+  // Gives the file its final permission bits and, where this user may, its owner and group
+  // (POSIX; on Windows the file's access comes from its folder, or from the file it replaces).
   void SetOwnership(unsigned mode, std::optional<unsigned> owner, std::optional<unsigned> group);
 
   enum class Publish { Done, NameTaken, Failed };
@@ -41,13 +46,14 @@ class StagedFile final {
   void Discard();
 
  private:
-  StagedFile(std::filesystem::path path, int fd) : path_{std::move(path)}, fd_{fd} {}
+  StagedFile(std::filesystem::path path, SystemHandle file) : path_{std::move(path)}, file_{std::move(file)} {}
   std::filesystem::path path_;
-  int fd_;
-  bool present_{true};
+  SystemHandle file_;
+  bool present_{true};  // the file is still at path_: not yet published, discarded or moved away
 };
 
-// The permission bits a new file gets under this process's file creation mask (0666 & ~umask).
+// The permission bits a new file gets under this process's file creation mask (0666 & ~umask);
+// 0666 on Windows, where new files take their access from their folder.
 unsigned NewFileMode();
 
 }  // namespace vellumor::platform

@@ -1,5 +1,5 @@
-// The temporary folder's lifetime, the same on every system: a folder made for one run alone goes
-// with everything in it when its object goes.
+// What the temporary folder is on every system: a folder given or made private, and one made for
+// a run alone goes with everything in it when its object goes.
 
 #include "platform/TempFolder.h"
 
@@ -7,25 +7,36 @@
 
 namespace vellumor::platform {
 
-TempFolder::~TempFolder() {
-  RemoveIfOwned();
+std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
+  if (!MakePrivateFolder(folder, error)) {
+    return std::nullopt;
+  }
+  return TempFolder{std::move(folder)};
 }
 
-TempFolder::TempFolder(TempFolder&& other) noexcept
-    : folder_{std::move(other.folder_)}, lock_{std::exchange(other.lock_, -1)} {}
+std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
+  if (!UsableFolder(folder, error)) {
+    return std::nullopt;
+  }
+  return TempFolder{std::move(folder)};
+}
+
+TempFolder::~TempFolder() {
+  RemoveIfHeld();
+}
 
 TempFolder& TempFolder::operator=(TempFolder&& other) noexcept {
   if (this != &other) {
-    RemoveIfOwned();
+    RemoveIfHeld();
     folder_ = std::move(other.folder_);
-    lock_ = std::exchange(other.lock_, -1);
+    hold_ = std::move(other.hold_);
   }
   return *this;
 }
 
-void TempFolder::RemoveIfOwned() noexcept {
-  if (lock_ != -1) {
-    RemoveHeldFolder(folder_, std::exchange(lock_, -1));
+void TempFolder::RemoveIfHeld() noexcept {
+  if (hold_.Valid()) {
+    RemoveHeldFolder(folder_, std::move(hold_));
   }
 }
 

@@ -50,10 +50,10 @@ struct WholeFileWrite {
 
 // Replaces the file at `path` by one holding `bytes`: written beside it, flushed to the disk and
 // renamed over the name, so that readers and a crash see the old file or the new one, never a
-// part. The new file is private (0600); an existing file keeps its mode when that is stricter.
-// Refused: a name that holds a folder, device or FIFO, and an existing file this process may not
-// write (its owner protected it). A symbolic link at the name is replaced itself, never written
-// through.
+// part. The new file is private (POSIX: 0600, or an existing file's mode when that is stricter;
+// Windows: the access of its folder). Refused: a name that holds a folder, device or FIFO, and an
+// existing file this process may not write (its owner protected it: no write permission on POSIX,
+// read-only on Windows). A symbolic link at the name is replaced itself, never written through.
 WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace vellumor::platform

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 namespace vellumor::registry {
 
@@ -150,7 +150,7 @@ void ProductRegistryKey::GetText(std::string_view name, std::string& field) {
 void ProductRegistryKey::GetNumber(std::string_view name, std::int32_t& field) {
   std::string text = std::to_string(field);
   GetText(name, text);
-  field = platform::ParseLeadingInteger(text);
+  field = base::ParseLeadingInteger(text);
 }
 
 }  // namespace vellumor::registry

@@ -2,37 +2,11 @@
 
 #include <cstddef>
 
+#include "base/Utf8.h"
+
 namespace vellumor::registry {
 
 namespace win_error = platform::win_error;
-
-namespace {
-
-// The number of leading bytes of `text` that fit into `limit` bytes without cutting a UTF-8
-// multi-byte character in two (the text is copied into a buffer of that size).
-std::size_t WholeCharacterPrefix(std::string_view text, std::size_t limit) {
-  if (limit >= text.size()) {
-    return text.size();
-  }
-  const auto isContinuation = [&](std::size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
-  std::size_t lead = limit;
-  while (lead > 0 && limit - lead < 3 && isContinuation(lead)) {
-    --lead;
-  }
-  const auto first = static_cast<unsigned char>(text[lead]);
-  std::size_t length{1};
-  if ((first & 0xE0) == 0xC0) {
-    length = 2;
-  } else if ((first & 0xF0) == 0xE0) {
-    length = 3;
-  } else if ((first & 0xF8) == 0xF0) {
-    length = 4;
-  }
-  // Cut before the character only when it really starts at `lead` and runs past the limit.
-  return lead < limit && lead + length > limit ? lead : limit;
-}
-
-}  // namespace
 
 bool RegistryKey::Open(std::string_view keyPath, platform::RegistryRoot root) {
   Close();
@@ -93,7 +67,8 @@ bool RegistryKey::QueryText(std::string_view name, std::string& destination, std
   }
   const std::string_view data{value.data};
   const std::string_view text = data.substr(0, data.find('\0'));
-  const std::size_t copied = WholeCharacterPrefix(text, byteSize);
+  // The text is copied into a buffer of that size: a multi-byte character is never cut in two.
+  const std::size_t copied = base::Utf8Prefix(text, byteSize).size();
   destination.assign(text.substr(0, copied));
   byteSize = static_cast<std::uint32_t>(copied);
   return true;

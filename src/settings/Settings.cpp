@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "settings/QualityProfile.h"
 
 namespace vellumor::settings {
@@ -129,7 +129,7 @@ Settings DefaultSettings(std::string_view homeFolder) {
 }
 
 std::int32_t ParseLeadingInteger(std::string_view text) {
-  return platform::ParseLeadingInteger(text);
+  return base::ParseLeadingInteger(text);
 }
 
 }  // namespace vellumor::settings

@@ -1,6 +1,6 @@
 #include "updater/Schedule.h"
 
-#include "platform/Text.h"
+#include "base/Text.h"
 
 namespace vellumor::updater {
 
@@ -22,12 +22,12 @@ std::int32_t Now32(const platform::Clock& clock) {
 }
 
 std::int32_t ElapsedSeconds(std::int32_t now, std::string_view lastUpdateCheck) {
-  const std::int32_t stamp = platform::ParseLeadingInteger(lastUpdateCheck);
+  const std::int32_t stamp = base::ParseLeadingInteger(lastUpdateCheck);
   return Wrap(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(stamp));
 }
 
 std::int32_t IntervalDays(std::string_view checkUpdate) {
-  return platform::ParseLeadingInteger(checkUpdate);
+  return base::ParseLeadingInteger(checkUpdate);
 }
 
 bool IsDue(std::int32_t elapsed, std::int32_t days, int manualCheck) {

@@ -2,23 +2,13 @@
 
 #include <charconv>
 
+#include "base/Text.h"
+
 namespace vellumor::updater {
-
-namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-}  // namespace
 
 double ParseDecimal(std::string_view text) {
   std::size_t at = 0;
-  while (at < text.size() && IsBlank(text[at])) {
+  while (at < text.size() && base::IsAsciiBlank(text[at])) {
     ++at;
   }
   bool negative = false;
@@ -27,7 +17,8 @@ double ParseDecimal(std::string_view text) {
     ++at;
   }
   // Only a digit or a point may follow: no second sign, no "inf", "nan" or hexadecimal.
-  if (at >= text.size() || !(IsDigit(text[at]) || (text[at] == '.' && at + 1 < text.size() && IsDigit(text[at + 1])))) {
+  if (at >= text.size() || !(base::IsAsciiDigit(text[at]) ||
+                             (text[at] == '.' && at + 1 < text.size() && base::IsAsciiDigit(text[at + 1])))) {
     return 0.0;
   }
   double value = 0.0;

@@ -15,8 +15,8 @@
 
 #include "agent/AgentClient.h"
 #include "agent/support/AgentProcess.h"
-#include "platform/LocalSocket.h"
 #include "platform/UnprivilegedRun.h"
+#include "platform/posix/LocalSocket.h"
 #include "printer/support/PrivateCups.h"
 #include "support/DesktopSession.h"
 #include "support/PdfFacts.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <string>
 
 #include "support/TempDir.h"
 
@@ -54,13 +55,15 @@ TEST(MarksFileTest, ZoomIsTheLeadingNumberOverAHundred) {
 }
 
 TEST(MarksFileTest, ZoomKeepsADecimalPointWhateverTheLocale) {
-  const char* changed = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  // A locale with a decimal comma would write 1,25, which the engine cannot read.
+  const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+    GTEST_SKIP() << "no German locale installed (scripts/install-deps.sh makes de_DE.UTF-8)";
+  }
   settings::Settings record = Defaults();
   record.AdvZoom = "125";
   EXPECT_NE(ViewLine(record).find("null null 1.25]"), std::string::npos);
-  if (changed != nullptr) {
-    std::setlocale(LC_NUMERIC, "C");
-  }
+  std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(MarksFileTest, DocumentValuesAreValidPostScriptStrings) {

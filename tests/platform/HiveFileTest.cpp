@@ -1,4 +1,4 @@
-#include "platform/HiveFile.h"
+#include "platform/posix/HiveFile.h"
 
 #include <gtest/gtest.h>
 

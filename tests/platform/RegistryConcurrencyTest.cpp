@@ -10,8 +10,8 @@
 #include <random>
 #include <thread>
 
-#include "platform/HiveFile.h"
 #include "platform/Registry.h"
+#include "platform/posix/HiveFile.h"
 #include "support/TempDir.h"
 
 namespace vellumor::platform {

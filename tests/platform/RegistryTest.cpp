@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "platform/HiveFile.h"
 #include "platform/UnprivilegedRun.h"
+#include "platform/posix/HiveFile.h"
 #include "support/FileModes.h"
 #include "support/ScopedVariable.h"
 #include "support/TempDir.h"

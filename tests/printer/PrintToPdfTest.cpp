@@ -16,7 +16,7 @@
 
 #include "agent/AgentClient.h"
 #include "agent/support/AgentProcess.h"
-#include "platform/LocalSocket.h"
+#include "platform/posix/LocalSocket.h"
 #include "printer/support/PrinterWorld.h"
 #include "support/PdfFacts.h"
 #include "support/Sandbox.h"

@@ -1,4 +1,4 @@
-#include "platform/ChildProcess.h"
+#include "platform/posix/ChildProcess.h"
 
 #include <signal.h>
 #include <spawn.h>

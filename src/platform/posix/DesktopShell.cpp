@@ -13,8 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/ChildProcess.h"
 #include "platform/Shell.h"
+#include "platform/posix/ChildProcess.h"
+#include "platform/posix/OwnedFile.h"
 
 extern char** environ;
 
@@ -69,7 +70,7 @@ std::optional<int> Ended(pid_t pid) {
 // once through a process descriptor; between looks the caller's `whileWaiting` runs.
 bool SucceedsWithin(pid_t pid, const OpenerWatch& watch) {
   // Through the system call: the C library's wrapper is not declared for C++ in every version.
-  const int handle = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  const OwnedFile handle{static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))};
   const auto deadline = std::chrono::steady_clock::now() + watch.patience;
   std::optional<int> status;
   for (;;) {
@@ -82,15 +83,12 @@ bool SucceedsWithin(pid_t pid, const OpenerWatch& watch) {
       watch.whileWaiting();
     }
     const auto slice = std::min(kWatchSlice, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now));
-    if (handle >= 0) {
-      pollfd ready{handle, POLLIN, 0};
+    if (handle.Valid()) {
+      pollfd ready{handle.Get(), POLLIN, 0};
       ::poll(&ready, 1, static_cast<int>(slice.count()));
     } else {
       std::this_thread::sleep_for(slice);
     }
-  }
-  if (handle >= 0) {
-    ::close(handle);
   }
   return !status || *status <= 0;
 }

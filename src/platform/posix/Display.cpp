@@ -3,12 +3,12 @@
 #include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <optional>
 
 #include "platform/Environment.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -63,13 +63,8 @@ bool WaylandDisplayAnswers(const std::string& display) {
     return false;
   }
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    return false;
-  }
-  const bool answers = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return answers;
+  const OwnedFile socket{::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)};
+  return socket.Valid() && ::connect(socket.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/EventWait.h"
+#include "platform/posix/EventWait.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -26,7 +26,8 @@ struct EventWait::HeldBefore {
   sigset_t signals;
 };
 
-EventWait::EventWait(int signals, std::unique_ptr<HeldBefore> before) : signals_{signals}, before_{std::move(before)} {}
+EventWait::EventWait(OwnedFile signals, std::unique_ptr<HeldBefore> before)
+    : signals_{std::move(signals)}, before_{std::move(before)} {}
 
 std::unique_ptr<EventWait> EventWait::Create(std::string& error) {
   const sigset_t taken = TakenSignals();
@@ -36,17 +37,17 @@ std::unique_ptr<EventWait> EventWait::Create(std::string& error) {
     error = std::string{"cannot hold signals back: "} + std::strerror(errno);
     return nullptr;
   }
-  const int signals = ::signalfd(-1, &taken, SFD_CLOEXEC | SFD_NONBLOCK);
-  if (signals < 0) {
+  OwnedFile signals{::signalfd(-1, &taken, SFD_CLOEXEC | SFD_NONBLOCK)};
+  if (!signals.Valid()) {
     error = std::string{"signalfd: "} + std::strerror(errno);
     ::sigprocmask(SIG_SETMASK, &before->signals, nullptr);
     return nullptr;
   }
-  return std::unique_ptr<EventWait>{new EventWait{signals, std::move(before)}};
+  return std::unique_ptr<EventWait>{new EventWait{std::move(signals), std::move(before)}};
 }
 
 EventWait::~EventWait() {
-  ::close(signals_);
+  signals_.Reset();
   // A signal that came after the last wait is handled now, the usual way.
   ::sigprocmask(SIG_SETMASK, &before_->signals, nullptr);
 }
@@ -56,7 +57,7 @@ Events EventWait::Wait(const std::vector<int>& descriptors, std::optional<std::c
   for (const int descriptor : descriptors) {
     waits.push_back({descriptor, POLLIN, 0});
   }
-  waits.push_back({signals_, POLLIN, 0});
+  waits.push_back({signals_.Get(), POLLIN, 0});
   Events events;
   events.ready.assign(descriptors.size(), false);
   const int ready = ::poll(waits.data(), waits.size(), timeout ? static_cast<int>(timeout->count()) : -1);
@@ -71,7 +72,7 @@ Events EventWait::Wait(const std::vector<int>& descriptors, std::optional<std::c
     events.ready[index] = waits[index].revents != 0;
   }
   signalfd_siginfo info{};
-  while (::read(signals_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+  while (::read(signals_.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
     if (info.ssi_signo == SIGCHLD) {
       events.childEnded = true;
     } else {

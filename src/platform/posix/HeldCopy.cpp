@@ -1,4 +1,4 @@
-#include "platform/HeldCopy.h"
+#include "platform/posix/HeldCopy.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -17,8 +17,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/ChildProcess.h"
-#include "platform/OwnedFile.h"
+#include "platform/posix/ChildProcess.h"
+#include "platform/posix/OwnedFile.h"
 
 extern char** environ;
 

@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/OwnedFile.h"
 #include "platform/SystemEvents.h"
 #include "platform/WholeFile.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/HiveFile.h"
+#include "platform/posix/HiveFile.h"
 
 namespace vellumor::platform {
 

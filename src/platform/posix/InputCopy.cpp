@@ -10,9 +10,9 @@
 
 #include <vector>
 
-#include "platform/OwnedFile.h"
 #include "platform/RunJournal.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -148,7 +148,7 @@ InputCopy CopyInputToNewFile(int input, const std::filesystem::path& target, std
   }
   copy.result = CopyAll(input, file.Get(), headBytes, copy.head, cancellation);
   // A close that fails can mean data that never reached the disk.
-  if (file.Close() != 0 && copy.result == Result::Copied) {
+  if (!file.Close() && copy.result == Result::Copied) {
     copy.result = Result::Failed;
   }
   return copy;

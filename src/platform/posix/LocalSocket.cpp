@@ -1,4 +1,4 @@
-#include "platform/LocalSocket.h"
+#include "platform/posix/LocalSocket.h"
 
 #include <fcntl.h>
 #include <poll.h>

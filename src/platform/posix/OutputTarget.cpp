@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/posix/FileLock.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -70,8 +71,8 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
     if ((named.st_mode & 0222) == 0) {
       return OutputTarget{State::Protected};
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    OwnedFile file{::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+    if (!file.Valid()) {
       if (errno == ENOENT) {
         continue;
       }
@@ -85,8 +86,9 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
       target.error_ = std::strerror(errno);
       return target;
     }
+    const int fd = file.Get();
     OutputTarget target{State::Locked};
-    target.fd_ = fd;
+    target.hold_ = std::move(file);
     const Hold hold = LockForWriting(fd, cancellation);
     if (hold == Hold::Cancelled || hold == Hold::Failed) {
       const int error = errno;
@@ -113,20 +115,18 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
 
 std::filesystem::path OutputTarget::ReadablePath() const {
   // By this process's number, not "self": the engine reads it in a helper process.
-  return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd_);
+  return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(hold_.Get());
 }
 
 bool OutputTarget::Unchanged() const {
   struct stat now {};
-  return fd_ >= 0 && ::lstat(path_.c_str(), &now) == 0 &&
+  return hold_.Valid() && ::lstat(path_.c_str(), &now) == 0 &&
          version_ == Version{now.st_dev, now.st_ino, now.st_size, now.st_mtim.tv_sec, now.st_mtim.tv_nsec};
 }
 
+// Closing the file ends the lock.
 void OutputTarget::Release() {
-  if (fd_ >= 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
+  hold_.Reset();
 }
 
 }  // namespace vellumor::platform

@@ -1,18 +1,11 @@
-#include "platform/OwnedFile.h"
+#include "platform/posix/OwnedFile.h"
 
 #include <unistd.h>
 
 namespace vellumor::platform {
 
-void OwnedFile::Reset() {
-  if (descriptor_ >= 0) {
-    ::close(descriptor_);
-    descriptor_ = -1;
-  }
-}
-
-int OwnedFile::Close() {
-  return ::close(Release());
+bool DescriptorTraits::Close(int descriptor) noexcept {
+  return ::close(descriptor) == 0;
 }
 
 }  // namespace vellumor::platform

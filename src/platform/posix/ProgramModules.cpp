@@ -3,13 +3,7 @@
 namespace vellumor::platform {
 
 std::string_view ModuleFileName(ProgramModule module) {
-  switch (module) {
-    case ProgramModule::Windows:
-      return "libvellumor-ui.so";
-    case ProgramModule::Updater:
-      return "libvellumor-updater.so";
-  }
-  return {};
+  return module == ProgramModule::FrontEnd ? "libvellumor-ui.so" : "libvellumor-updater.so";
 }
 
 }  // namespace vellumor::platform

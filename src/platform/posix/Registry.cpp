@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "platform/Environment.h"
-#include "platform/HiveFile.h"
 #include "platform/SystemEvents.h"
+#include "platform/posix/HiveFile.h"
 #include "platform/posix/HiveStore.h"
 
 namespace vellumor::platform {
@@ -123,9 +123,15 @@ long Registry::ReadHive(RegistryRoot root, Hive& hive, std::string* problem) con
   return result;
 }
 
-long Registry::ModifyHive(RegistryRoot root, const std::function<long(Hive& hive, bool& changed)>& change) {
+long Registry::ModifyKey(RegistryRoot root, std::string_view keyPath,
+                         const std::function<long(Hive& hive, const std::string& fullPath, bool& changed)>& change) {
+  const std::optional<std::string> full = FullKeyPath(root, keyPath);
+  if (!full) {
+    return win_error::kBadArguments;
+  }
   HiveReadNotes notes;
-  const long result = HiveStore{HivePath(root)}.Modify(change, notes);
+  const long result =
+      HiveStore{HivePath(root)}.Modify([&](Hive& hive, bool& changed) { return change(hive, *full, changed); }, notes);
   Report(root, notes.damage);
   return result;
 }
@@ -186,12 +192,8 @@ long Registry::OpenKeyForWriting(RegistryRoot root, std::string_view keyPath) co
 }
 
 long Registry::CreateKey(RegistryRoot root, std::string_view keyPath) {
-  const std::optional<std::string> full = FullKeyPath(root, keyPath);
-  if (!full) {
-    return win_error::kBadArguments;
-  }
-  return ModifyHive(root, [&](Hive& hive, bool& changed) {
-    EnsureKey(hive, *full, changed);
+  return ModifyKey(root, keyPath, [](Hive& hive, const std::string& full, bool& changed) {
+    EnsureKey(hive, full, changed);
     return win_error::kSuccess;
   });
 }
@@ -238,26 +240,18 @@ long Registry::QueryValue(RegistryRoot root, std::string_view keyPath, std::stri
 }
 
 long Registry::SetValue(RegistryRoot root, std::string_view keyPath, const RegistryValue& value) {
-  const std::optional<std::string> full = FullKeyPath(root, keyPath);
-  if (!full) {
-    return win_error::kBadArguments;
-  }
-  return ModifyHive(root, [&](Hive& hive, bool& changed) {
-    if (!KeyExists(hive, *full)) {
+  return ModifyKey(root, keyPath, [&](Hive& hive, const std::string& full, bool& changed) {
+    if (!KeyExists(hive, full)) {
       return win_error::kFileNotFound;
     }
-    PutValue(EnsureKey(hive, *full, changed), value, changed);
+    PutValue(EnsureKey(hive, full, changed), value, changed);
     return win_error::kSuccess;
   });
 }
 
 long Registry::SetValues(RegistryRoot root, std::string_view keyPath, std::span<const RegistryValue> values) {
-  const std::optional<std::string> full = FullKeyPath(root, keyPath);
-  if (!full) {
-    return win_error::kBadArguments;
-  }
-  return ModifyHive(root, [&](Hive& hive, bool& changed) {
-    HiveKey& key = EnsureKey(hive, *full, changed);
+  return ModifyKey(root, keyPath, [&](Hive& hive, const std::string& full, bool& changed) {
+    HiveKey& key = EnsureKey(hive, full, changed);
     for (const RegistryValue& value : values) {
       PutValue(key, value, changed);
     }
@@ -266,15 +260,11 @@ long Registry::SetValues(RegistryRoot root, std::string_view keyPath, std::span<
 }
 
 long Registry::DeleteValue(RegistryRoot root, std::string_view keyPath, std::string_view name) {
-  const std::optional<std::string> full = FullKeyPath(root, keyPath);
-  if (!full) {
-    return win_error::kBadArguments;
-  }
-  return ModifyHive(root, [&](Hive& hive, bool& changed) {
-    if (!KeyExists(hive, *full)) {
+  return ModifyKey(root, keyPath, [&](Hive& hive, const std::string& full, bool& changed) {
+    if (!KeyExists(hive, full)) {
       return win_error::kFileNotFound;
     }
-    HiveKey* key = hive.FindKey(*full);
+    HiveKey* key = hive.FindKey(full);
     if (key == nullptr) {
       return win_error::kFileNotFound;
     }

@@ -1,4 +1,4 @@
-#include "platform/RemovalWatch.h"
+#include "platform/posix/RemovalWatch.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -9,16 +9,12 @@
 namespace vellumor::platform {
 
 std::unique_ptr<RemovalWatch> RemovalWatch::Create(std::string& error) {
-  const int notices = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-  if (notices < 0) {
+  OwnedFile notices{::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)};
+  if (!notices.Valid()) {
     error = std::string{"inotify: "} + std::strerror(errno);
     return nullptr;
   }
-  return std::unique_ptr<RemovalWatch>{new RemovalWatch{notices}};
-}
-
-RemovalWatch::~RemovalWatch() {
-  ::close(notices_);
+  return std::unique_ptr<RemovalWatch>{new RemovalWatch{std::move(notices)}};
 }
 
 bool RemovalWatch::Add(const std::filesystem::path& file) {
@@ -27,7 +23,7 @@ bool RemovalWatch::Add(const std::filesystem::path& file) {
     return false;
   }
   const std::filesystem::path folder = file.parent_path();
-  const int watch = ::inotify_add_watch(notices_, folder.c_str(),
+  const int watch = ::inotify_add_watch(notices_.Get(), folder.c_str(),
                                         IN_DELETE | IN_MOVED_FROM | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT);
   if (watch < 0) {
     return false;
@@ -40,7 +36,7 @@ bool RemovalWatch::Removed() {
   alignas(inotify_event) char buffer[4096];
   bool removed = false;
   ssize_t count = 0;
-  while ((count = ::read(notices_, buffer, sizeof buffer)) > 0) {
+  while ((count = ::read(notices_.Get(), buffer, sizeof buffer)) > 0) {
     for (char* at = buffer; at < buffer + count;) {
       const auto* notice = reinterpret_cast<const inotify_event*>(at);
       const std::string name = notice->len > 0 ? std::string{notice->name} : std::string{};

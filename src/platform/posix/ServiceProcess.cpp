@@ -1,4 +1,4 @@
-#include "platform/ServiceProcess.h"
+#include "platform/posix/ServiceProcess.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -11,9 +11,10 @@
 #include <utility>
 
 #include "platform/JournalFormat.h"
-#include "platform/RandomName.h"
+#include "platform/FreshName.h"
 #include "platform/RunJournal.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -39,35 +40,38 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder, std::string_view tag,
                                              std::string_view extension, std::string& error, RunJournal* journal) {
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  std::optional<StagedFile> staged;
+  error = "no free name";
+  CreateUnderFreshName([&] {
     std::filesystem::path path =
         folder / (std::string{journal::kStagedPrefix} + tagPart + RandomNamePart() + std::string{extension});
     if (journal != nullptr) {
       journal->WillCreate(path);
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    OwnedFile file{::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
     const int reason = errno;
     if (journal != nullptr) {
-      fd >= 0 ? journal->Created(path) : journal->NotCreated(path);
+      file.Valid() ? journal->Created(path) : journal->NotCreated(path);
     }
-    if (fd >= 0) {
-      return StagedFile{std::move(path), fd};
+    if (file.Valid()) {
+      staged.emplace(StagedFile{std::move(path), std::move(file)});
+      return NameTry::Created;
     }
-    if (reason != EEXIST) {
-      error = std::strerror(reason);
-      return std::nullopt;
+    if (reason == EEXIST) {
+      return NameTry::Taken;
     }
-  }
-  error = "no free name";
-  return std::nullopt;
+    error = std::strerror(reason);
+    return NameTry::Failed;
+  });
+  return staged;
 }
 
 bool StagedFile::Sync() {
-  return fd_ >= 0 && ::fsync(fd_) == 0;
+  return file_.Valid() && ::fsync(file_.Get()) == 0;
 }
 
 void StagedFile::SetOwnership(unsigned mode, std::optional<unsigned> owner, std::optional<unsigned> group) {
-  if (fd_ < 0) {
+  if (!file_.Valid()) {
     return;
   }
   // Only root may give a file away, and only a member may give it a group; what cannot be kept
@@ -75,11 +79,11 @@ void StagedFile::SetOwnership(unsigned mode, std::optional<unsigned> owner, std:
   if (owner || group) {
     const uid_t uid = owner ? static_cast<uid_t>(*owner) : static_cast<uid_t>(-1);
     const gid_t gid = group ? static_cast<gid_t>(*group) : static_cast<gid_t>(-1);
-    if (::fchown(fd_, uid, gid) != 0 && owner && group) {
-      [[maybe_unused]] const int ignored = ::fchown(fd_, static_cast<uid_t>(-1), gid);
+    if (::fchown(file_.Get(), uid, gid) != 0 && owner && group) {
+      [[maybe_unused]] const int ignored = ::fchown(file_.Get(), static_cast<uid_t>(-1), gid);
     }
   }
-  ::fchmod(fd_, static_cast<mode_t>(mode & 0777));
+  ::fchmod(file_.Get(), static_cast<mode_t>(mode & 0777));
 }
 
 StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, bool replace, std::string& error) {
@@ -94,7 +98,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
     return reason == EEXIST ? Publish::NameTaken : Publish::Failed;
   }
   present_ = false;
-  ::close(std::exchange(fd_, -1));
+  file_.Reset();
   file_io::SyncFolder(target.parent_path());
   return Publish::Done;
 }
@@ -104,9 +108,7 @@ void StagedFile::Discard() {
     ::unlink(path_.c_str());
     present_ = false;
   }
-  if (fd_ >= 0) {
-    ::close(std::exchange(fd_, -1));
-  }
+  file_.Reset();
 }
 
 unsigned NewFileMode() {

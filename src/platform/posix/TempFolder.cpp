@@ -14,10 +14,12 @@
 #include <utility>
 
 #include "platform/Environment.h"
-#include "platform/PrivateFolder.h"
+#include "platform/FreshName.h"
 #include "platform/RunJournal.h"
 #include "platform/posix/FileIo.h"
 #include "platform/posix/FileLock.h"
+#include "platform/posix/OwnedFile.h"
+#include "platform/posix/PrivateFolder.h"
 
 namespace vellumor::platform {
 
@@ -54,19 +56,6 @@ std::string SystemReason() {
   return std::strerror(errno);
 }
 
-bool CheckExistingFolder(const std::filesystem::path& folder, std::string& error) {
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0) {
-    error = Describe(folder, "cannot be used: " + SystemReason());
-    return false;
-  }
-  if (!S_ISDIR(info.st_mode)) {
-    error = Describe(folder, "is not a folder.");
-    return false;
-  }
-  return true;
-}
-
 // "/a/b/" names the same folder as "/a/b", but the system follows a link at "/a/b/" while
 // examining it; the checks must see the link itself.
 std::filesystem::path WithoutTrailingSeparators(std::string text) {
@@ -78,29 +67,30 @@ std::filesystem::path WithoutTrailingSeparators(std::string text) {
 
 struct FreshFolder {
   std::filesystem::path path;  // "" when none could be made
-  int lock{-1};
+  OwnedFile lock;
 };
 
 // A folder of this run alone beside the default one, locked while the run lives: a later run
 // takes an unlocked one for the folder of a dead run and removes it.
 FreshFolder MakeFreshFolder(const std::filesystem::path& defaultFolder) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  FreshFolder fresh;
+  CreateUnderFreshName([&] {
     std::string pattern = defaultFolder.string() + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-      return {};
+      return NameTry::Failed;
     }
     // Until the lock is taken, a starting run may take the new, empty folder for a dead run's
     // and remove it; the name then no longer leads here and another one is made.
-    const int fd = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && file_lock::StillNamed(fd, pattern)) {
-      return {pattern, fd};
+    OwnedFile folder{::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)};
+    if (!folder.Valid() || ::flock(folder.Get(), LOCK_EX | LOCK_NB) != 0 ||
+        !file_lock::StillNamed(folder.Get(), pattern)) {
+      errno = EEXIST;  // what the caller reports should no name be left
+      return NameTry::Taken;
     }
-    if (fd >= 0) {
-      ::close(fd);
-    }
-  }
-  errno = EEXIST;
-  return {};
+    fresh = {pattern, std::move(folder)};
+    return NameTry::Created;
+  });
+  return fresh;
 }
 
 }  // namespace
@@ -113,7 +103,7 @@ std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultF
     tmpdir = WithoutTrailingSeparators(*value);
     tmpdirProblem = tmpdir.is_absolute() ? PrivateFolderProblem(tmpdir) : "is not an absolute path";
     if (tmpdirProblem.empty()) {
-      return TempFolder{std::move(tmpdir), -1};
+      return TempFolder{std::move(tmpdir)};
     }
   }
   std::optional<TempFolder> chosen;
@@ -124,9 +114,9 @@ std::optional<TempFolder> TempFolder::Open(const std::filesystem::path& defaultF
     defaultProblem = PrivateFolderProblem(defaultFolder);
   }
   if (defaultProblem.empty()) {
-    chosen = TempFolder{defaultFolder, -1};
+    chosen = TempFolder{defaultFolder};
   } else if (FreshFolder fresh = MakeFreshFolder(defaultFolder); !fresh.path.empty()) {
-    chosen = TempFolder{std::move(fresh.path), fresh.lock};
+    chosen = TempFolder{std::move(fresh.path), std::move(fresh.lock)};
   } else {
     error = Describe(defaultFolder, defaultProblem + ", and no other folder could be made: " + SystemReason());
     return std::nullopt;
@@ -145,30 +135,37 @@ std::filesystem::path TempFolder::DefaultFolder() {
   return "/tmp/vellumor-" + std::to_string(::geteuid());
 }
 
-std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
+// A given folder need only exist: the caller chose it (tests, a folder already checked).
+bool TempFolder::UsableFolder(const std::filesystem::path& folder, std::string& error) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) {
+    error = Describe(folder, "cannot be used: " + SystemReason());
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    error = Describe(folder, "is not a folder.");
+    return false;
+  }
+  return true;
+}
+
+bool TempFolder::MakePrivateFolder(const std::filesystem::path& folder, std::string& error) {
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     error = Describe(folder, "cannot be created: " + SystemReason());
-    return std::nullopt;
+    return false;
   }
   if (const std::string problem = PrivateFolderProblem(folder); !problem.empty()) {
     error = Describe(folder, problem + "; refusing to use it.");
-    return std::nullopt;
+    return false;
   }
-  return TempFolder{std::move(folder), -1};
+  return true;
 }
 
-std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
-  if (!CheckExistingFolder(folder, error)) {
-    return std::nullopt;
-  }
-  return TempFolder{std::move(folder), -1};
-}
-
-void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold) noexcept {
+void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, SystemHandle hold) noexcept {
   // Removed before the lock goes, so no other run ever finds it unlocked while it is in use.
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
-  ::close(hold);
+  hold.Reset();
 }
 
 std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix, RunJournal* journal) const {
@@ -179,13 +176,13 @@ std::optional<std::filesystem::path> TempFolder::Reserve(std::string_view prefix
     if (journal != nullptr) {
       journal->WillCreate(candidate);
     }
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const bool created =
+        OwnedFile{::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600)}.Valid();
     const int reason = errno;
     if (journal != nullptr) {
-      fd >= 0 ? journal->Created(candidate) : journal->NotCreated(candidate);
+      created ? journal->Created(candidate) : journal->NotCreated(candidate);
     }
-    if (fd >= 0) {
-      ::close(fd);
+    if (created) {
       return candidate;
     }
     if (reason != EEXIST) {
@@ -199,15 +196,15 @@ bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_vie
   if (journal != nullptr) {
     journal->WillCreate(path);
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  OwnedFile file{::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)};
   if (journal != nullptr) {
-    fd >= 0 ? journal->Created(path) : journal->NotCreated(path);
+    file.Valid() ? journal->Created(path) : journal->NotCreated(path);
   }
-  if (fd < 0) {
+  if (!file.Valid()) {
     return false;
   }
-  const bool wrote = file_io::WriteAll(fd, bytes) == 0;
-  const bool written = ::close(fd) == 0 && wrote;
+  const bool wrote = file_io::WriteAll(file.Get(), bytes) == 0;
+  const bool written = file.Close() && wrote;
   if (!written) {
     ::unlink(path.c_str());
   }

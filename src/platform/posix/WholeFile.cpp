@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <system_error>
 
-#include "platform/OwnedFile.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
 #include "platform/posix/FileIo.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 
@@ -117,7 +117,7 @@ WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_v
   if (error == 0 && ::fdatasync(temp.Get()) != 0) {
     error = errno;
   }
-  if (temp.Close() != 0 && error == 0) {
+  if (!temp.Close() && error == 0) {
     error = errno;
   }
   if (error == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0) {

@@ -10,8 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Text.h"
+#include "base/Text.h"
 #include "platform/posix/FileLock.h"
+#include "platform/posix/OwnedFile.h"
 
 namespace vellumor::platform {
 namespace {
@@ -31,7 +32,8 @@ std::optional<std::string> LockName(const fs::path& target) {
   }
   // Two names that meet on one number only take turns they need not take.
   const std::string folderKey = std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + ":";
-  const std::uint64_t hash = Fnv1a(std::string_view{target.filename().string()}, Fnv1a(std::string_view{folderKey}));
+  const std::uint64_t hash =
+      base::Fnv1a(std::string_view{target.filename().string()}, base::Fnv1a(std::string_view{folderKey}));
   constexpr char kDigits[] = "0123456789abcdef";
   std::string name{kPrefix};
   for (int shift = 60; shift >= 0; shift -= 4) {
@@ -63,25 +65,23 @@ std::unique_ptr<WritingTurn> WritingTurn::Take(const fs::path& privateFolder, co
   // The job that ends its turn removes the lock file before it lets go of it: a job that was
   // waiting on the removed file finds that out afterwards and takes the turn anew.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    OwnedFile lock{::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)};
+    if (!lock.Valid()) {
       return nullptr;
     }
-    bool locked = file_lock::TryLockForWriting(fd);
+    bool locked = file_lock::TryLockForWriting(lock.Get());
     while (!locked && errno == EAGAIN) {
       if (!PauseUnlessCancelled(cancellation, pause)) {
-        ::close(fd);
         outcome = Outcome::Cancelled;
         return nullptr;
       }
       pause = file_lock::NextPause(pause);
-      locked = file_lock::TryLockForWriting(fd);
+      locked = file_lock::TryLockForWriting(lock.Get());
     }
-    if (locked && file_lock::StillNamed(fd, path)) {
+    if (locked && file_lock::StillNamed(lock.Get(), path)) {
       outcome = Outcome::Taken;
-      return std::unique_ptr<WritingTurn>{new WritingTurn{path, fd}};
+      return std::unique_ptr<WritingTurn>{new WritingTurn{path, std::move(lock)}};
     }
-    ::close(fd);
     if (!locked) {
       return nullptr;
     }
@@ -89,9 +89,9 @@ std::unique_ptr<WritingTurn> WritingTurn::Take(const fs::path& privateFolder, co
   return nullptr;
 }
 
+// The lock file goes before the lock: a job waiting on it finds it gone once it has the lock.
 WritingTurn::~WritingTurn() {
   ::unlink(path_.c_str());
-  ::close(fd_);
 }
 
 void RemoveAbandonedTurns(const fs::path& privateFolder) {
@@ -103,17 +103,16 @@ void RemoveAbandonedTurns(const fs::path& privateFolder) {
     // A lock file nobody holds belongs to no job: one that opened it and waits for the lock
     // finds it gone once it has it, and makes another. Lock files stay empty; anything else of
     // that name is not one.
-    const int fd = ::open(entry.path().c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const OwnedFile lock{::open(entry.path().c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)};
+    if (!lock.Valid()) {
       continue;
     }
     struct stat info {};
-    const bool lockFile =
-        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_size == 0;
-    if (lockFile && file_lock::TryLockForWriting(fd) && file_lock::StillNamed(fd, entry.path())) {
+    const bool lockFile = ::fstat(lock.Get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+                          info.st_size == 0;
+    if (lockFile && file_lock::TryLockForWriting(lock.Get()) && file_lock::StillNamed(lock.Get(), entry.path())) {
       ::unlink(entry.path().c_str());
     }
-    ::close(fd);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FileIdentity.h"
 
+#include "platform/win32/FileHandle.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
@@ -10,15 +11,10 @@ namespace {
 
 std::optional<FileIdentity> IdentityThrough(const std::filesystem::path& path, DWORD flags) {
   // Opened for no access at all: the identity can be had even of a file that is open elsewhere.
-  HANDLE file = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return std::nullopt;
-  }
+  const FileHandle file{::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr)};
   BY_HANDLE_FILE_INFORMATION information{};
-  const bool known = ::GetFileInformationByHandle(file, &information) != 0;
-  ::CloseHandle(file);
-  if (!known) {
+  if (!file.Valid() || !::GetFileInformationByHandle(file.Get(), &information)) {
     return std::nullopt;
   }
   return FileIdentity{information.dwVolumeSerialNumber,

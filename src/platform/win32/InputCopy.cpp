@@ -11,6 +11,7 @@
 
 #include "platform/RunJournal.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/PortChannel.h"
 
 namespace vellumor::platform {
@@ -58,7 +59,7 @@ Result CopyAll(HANDLE input, HANDLE output, std::size_t headBytes, std::string& 
     if (head.size() < headBytes) {
       head.append(buffer.data(), got);
     }
-    if (!WriteAll(output, {buffer.data(), got})) {
+    if (!file_io::WriteAll(output, {buffer.data(), got})) {
       return Result::Failed;
     }
   }

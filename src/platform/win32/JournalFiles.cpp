@@ -5,6 +5,7 @@
 #include "platform/JournalFiles.h"
 
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform::journal {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "base/Text.h"
 #include "platform/SystemEvents.h"
-#include "platform/Text.h"
 #include "platform/win32/FileHandle.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/WindowsApi.h"
@@ -33,7 +33,7 @@ std::wstring MutexName(const std::filesystem::path& path) {
     full = path.wstring();
   }
   ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
-  const std::uint64_t hash = Fnv1a(std::wstring_view{full});
+  const std::uint64_t hash = base::Fnv1a(std::wstring_view{full});
   wchar_t name[64];
   ::wsprintfW(name, L"Local\\Vellumor-output-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
               static_cast<unsigned long>(hash & 0xFFFFFFFFULL));
@@ -58,15 +58,13 @@ bool TakeTurn(HANDLE mutex, const Cancellation* cancellation, bool& cancelled) {
   }
 }
 
-}  // namespace
-
 // The file's identity and last change, as the system keeps them for an open file.
-std::optional<OutputTarget::Version> OutputTarget::VersionOf(HANDLE file) {
+std::optional<OutputTarget::Version> VersionOf(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file, &info)) {
     return std::nullopt;
   }
-  Version version;
+  OutputTarget::Version version;
   version.device = info.dwVolumeSerialNumber;
   version.inode = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   version.size =
@@ -76,6 +74,8 @@ std::optional<OutputTarget::Version> OutputTarget::VersionOf(HANDLE file) {
                              info.ftLastWriteTime.dwLowDateTime);
   return version;
 }
+
+}  // namespace
 
 OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancellation* cancellation) {
   FileHandle mutex{::CreateMutexW(nullptr, FALSE, MutexName(path).c_str())};
@@ -87,7 +87,7 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
   }
   // From here this object holds the turn; every early return releases it.
   OutputTarget target{State::Locked};
-  target.fd_ = HandleToLong(mutex.Release());
+  target.hold_ = std::move(mutex);
   target.path_ = path;
   const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
   const auto fail = [&target](State state, std::string error) {
@@ -135,17 +135,16 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
 }
 
 void OutputTarget::Release() {
-  if (fd_ != -1) {
-    const HANDLE mutex = LongToHandle(std::exchange(fd_, -1));
-    ::ReleaseMutex(mutex);
-    ::CloseHandle(mutex);
+  if (hold_.Valid()) {
+    ::ReleaseMutex(hold_.Get());
+    hold_.Reset();
   }
 }
 
 // Another user who may write the folder can still replace the file; its identity and last change
 // tell.
 bool OutputTarget::Unchanged() const {
-  if (fd_ == -1 || state_ != State::Locked) {
+  if (!hold_.Valid() || state_ != State::Locked) {
     return false;
   }
   const FileHandle file{::CreateFileW(LongPath(path_).c_str(), FILE_READ_ATTRIBUTES,

@@ -6,13 +6,7 @@
 namespace vellumor::platform {
 
 std::string_view ModuleFileName(ProgramModule module) {
-  switch (module) {
-    case ProgramModule::Windows:
-      return "vellumor-ui.dll";
-    case ProgramModule::Updater:
-      return "Updater.dll";
-  }
-  return {};
+  return module == ProgramModule::FrontEnd ? "vellumor-ui.dll" : "Updater.dll";
 }
 
 }  // namespace vellumor::platform

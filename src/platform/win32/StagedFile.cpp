@@ -8,20 +8,17 @@
 
 #include <utility>
 
+#include "platform/FreshName.h"
 #include "platform/JournalFormat.h"
-#include "platform/RandomName.h"
 #include "platform/RunJournal.h"
 #include "platform/SystemEvents.h"
+#include "platform/win32/FileHandle.h"
 #include "platform/win32/LongPath.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
 namespace {
-
-HANDLE HandleOf(int fd) {
-  return LongToHandle(fd);
-}
 
 std::string LastErrorText() {
   return SystemErrorText(static_cast<long>(::GetLastError()));
@@ -32,32 +29,37 @@ std::string LastErrorText() {
 std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder, std::string_view tag,
                                              std::string_view extension, std::string& error, RunJournal* journal) {
   const std::string tagPart = tag.empty() ? "" : std::string{tag} + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  std::optional<StagedFile> staged;
+  error = "no free name";
+  CreateUnderFreshName([&] {
     std::filesystem::path path = folder / PathFromUtf8(std::string{journal::kStagedPrefix} + tagPart +
                                                        RandomNamePart() + std::string{extension});
     if (journal != nullptr) {
       journal->WillCreate(path);
     }
-    const HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    FileHandle file{::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
+    const DWORD reason = ::GetLastError();
     if (journal != nullptr) {
-      file != INVALID_HANDLE_VALUE ? journal->Created(path) : journal->NotCreated(path);
+      file.Valid() ? journal->Created(path) : journal->NotCreated(path);
     }
-    if (file != INVALID_HANDLE_VALUE) {
-      return StagedFile{std::move(path), HandleToLong(file)};
+    if (file.Valid()) {
+      staged.emplace(StagedFile{std::move(path), std::move(file)});
+      return NameTry::Created;
     }
-    if (::GetLastError() != ERROR_FILE_EXISTS) {
-      error = LastErrorText();
-      return std::nullopt;
+    if (reason == ERROR_FILE_EXISTS) {
+      return NameTry::Taken;
     }
-  }
-  error = "no free name";
-  return std::nullopt;
+    ::SetLastError(reason);
+    error = LastErrorText();
+    return NameTry::Failed;
+  });
+  return staged;
 }
 
 bool StagedFile::Sync() {
-  return fd_ != -1 && ::FlushFileBuffers(HandleOf(fd_)) != 0;
+  return file_.Valid() && ::FlushFileBuffers(file_.Get()) != 0;
 }
 
 // The file's access comes from its folder, and a replaced file's from the file it replaces.
@@ -70,9 +72,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
     return Publish::Failed;
   }
   // Closed first: the rename must not wait for this process's own handle.
-  if (fd_ != -1) {
-    ::CloseHandle(HandleOf(std::exchange(fd_, -1)));
-  }
+  file_.Reset();
   const DWORD attributes = ::GetFileAttributesW(LongPath(target).c_str());
   bool renamed = false;
   if (!replace || attributes == INVALID_FILE_ATTRIBUTES) {
@@ -95,9 +95,7 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
 }
 
 void StagedFile::Discard() {
-  if (fd_ != -1) {
-    ::CloseHandle(HandleOf(std::exchange(fd_, -1)));
-  }
+  file_.Reset();
   if (present_) {
     ::DeleteFileW(LongPath(path_).c_str());
     present_ = false;

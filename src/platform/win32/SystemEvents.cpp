@@ -2,9 +2,6 @@
 
 #include "platform/SystemEvents.h"
 
-#include <atomic>
-#include <cerrno>
-
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -12,23 +9,16 @@ namespace vellumor::platform {
 
 namespace {
 
-std::atomic<std::size_t> broadcastCount{0};
-
 // A window that does not answer within this time is skipped; a hung one at once.
 constexpr UINT kBroadcastTimeoutMs = 5000;
 
 }  // namespace
 
-void BroadcastSettingChange(std::string_view area) {
-  broadcastCount.fetch_add(1, std::memory_order_relaxed);
+void NotifySettingChange(std::string_view area) {
   const std::wstring text = WideFromUtf8(area);
   const LPARAM parameter = text.empty() ? 0 : reinterpret_cast<LPARAM>(text.c_str());
   DWORD_PTR answer = 0;
   ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, parameter, SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &answer);
-}
-
-std::size_t SettingChangeBroadcastCount() {
-  return broadcastCount.load(std::memory_order_relaxed);
 }
 
 std::string SystemErrorText(long code) {
@@ -47,49 +37,6 @@ std::string SystemErrorText(long code) {
     return "Unknown error " + std::to_string(code) + ".";
   }
   return Utf8FromWide(text);
-}
-
-long ErrorCodeFromErrno(int errnoValue) {
-  // The C runtime's errno values of this platform, mapped to the system's own codes.
-  switch (errnoValue) {
-    case 0:
-      return ERROR_SUCCESS;
-    case ENOENT:
-      return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-    case ELOOP:
-      return ERROR_PATH_NOT_FOUND;
-    case EMFILE:
-    case ENFILE:
-      return ERROR_TOO_MANY_OPEN_FILES;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return ERROR_ACCESS_DENIED;
-    case EBADF:
-      return ERROR_INVALID_HANDLE;
-    case ENOMEM:
-      return ERROR_NOT_ENOUGH_MEMORY;
-    case EBUSY:
-    case ETXTBSY:
-    case EAGAIN:
-    case EWOULDBLOCK:
-      return ERROR_SHARING_VIOLATION;
-    case EEXIST:
-      return ERROR_FILE_EXISTS;
-    case EINVAL:
-      return ERROR_INVALID_PARAMETER;
-    case ENOSPC:
-    case EFBIG:
-      return ERROR_DISK_FULL;
-    case ENAMETOOLONG:
-      return ERROR_FILENAME_EXCED_RANGE;
-    case EIO:
-      return ERROR_IO_DEVICE;
-    default:
-      // Never 0: an unexpected failure must still read as a failure.
-      return ERROR_GEN_FAILURE;
-  }
 }
 
 }  // namespace vellumor::platform

@@ -9,6 +9,7 @@
 #include "platform/RunJournal.h"
 #include "platform/SystemEvents.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -18,25 +19,6 @@ namespace {
 
 std::string Describe(const std::filesystem::path& folder, std::string_view problem) {
   return "The temporary folder " + Utf8FromPath(folder) + " " + std::string{problem};
-}
-
-// A folder the program may keep the job in: a real folder, not a link or junction to one that
-// somebody else chose.
-bool CheckFolder(const std::filesystem::path& folder, std::string& error) {
-  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    error = Describe(folder, "cannot be used: " + SystemErrorText(static_cast<long>(::GetLastError())));
-    return false;
-  }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    error = Describe(folder, "is not a folder.");
-    return false;
-  }
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    error = Describe(folder, "is a link to another folder; refusing to use it.");
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -60,29 +42,38 @@ std::filesystem::path TempFolder::DefaultFolder() {
   return std::filesystem::path{std::wstring_view{path, length}};
 }
 
-std::optional<TempFolder> TempFolder::Private(std::filesystem::path folder, std::string& error) {
-  if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-    error = Describe(folder, "cannot be created: " + SystemErrorText(static_cast<long>(::GetLastError())));
-    return std::nullopt;
+// A folder the program may keep the job in: a real folder, not a link or junction to one that
+// somebody else chose.
+bool TempFolder::UsableFolder(const std::filesystem::path& folder, std::string& error) {
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    error = Describe(folder, "cannot be used: " + SystemErrorText(static_cast<long>(::GetLastError())));
+    return false;
   }
-  if (!CheckFolder(folder, error)) {
-    return std::nullopt;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error = Describe(folder, "is not a folder.");
+    return false;
   }
-  return TempFolder{std::move(folder), -1};
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    error = Describe(folder, "is a link to another folder; refusing to use it.");
+    return false;
+  }
+  return true;
 }
 
-std::optional<TempFolder> TempFolder::At(std::filesystem::path folder, std::string& error) {
-  if (!CheckFolder(folder, error)) {
-    return std::nullopt;
+bool TempFolder::MakePrivateFolder(const std::filesystem::path& folder, std::string& error) {
+  if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+    error = Describe(folder, "cannot be created: " + SystemErrorText(static_cast<long>(::GetLastError())));
+    return false;
   }
-  return TempFolder{std::move(folder), -1};
+  return UsableFolder(folder, error);
 }
 
 // Each user's temporary folder is their own on Windows, so no run makes a folder for itself and
 // none holds one; should a hold ever be given, the handle goes first, as a folder held open
 // cannot be removed.
-void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, int hold) noexcept {
-  ::CloseHandle(LongToHandle(hold));
+void TempFolder::RemoveHeldFolder(const std::filesystem::path& folder, SystemHandle hold) noexcept {
+  hold.Reset();
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
 }
@@ -107,15 +98,15 @@ bool TempFolder::WriteNewFile(const std::filesystem::path& path, std::string_vie
   if (journal != nullptr) {
     journal->WillCreate(path);
   }
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  FileHandle file{::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (journal != nullptr) {
-    file != INVALID_HANDLE_VALUE ? journal->Created(path) : journal->NotCreated(path);
+    file.Valid() ? journal->Created(path) : journal->NotCreated(path);
   }
-  if (file == INVALID_HANDLE_VALUE) {
+  if (!file.Valid()) {
     return false;
   }
-  const bool wrote = WriteAll(file, bytes);
-  const bool written = ::CloseHandle(file) && wrote;
+  const bool wrote = file_io::WriteAll(file.Get(), bytes);
+  const bool written = file.Close() && wrote;
   if (!written) {
     ::DeleteFileW(path.c_str());
   }

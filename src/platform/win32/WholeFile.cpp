@@ -4,12 +4,13 @@
 #include "platform/WholeFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 
+#include "platform/FreshName.h"
 #include "platform/Registry.h"
 #include "platform/SystemEvents.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
@@ -27,23 +28,19 @@ WholeFileWrite WriteFailure(DWORD error) {
 }
 
 // A name beside `path` that nobody uses yet, created empty and open for writing.
-HANDLE CreateBeside(const std::filesystem::path& path, std::filesystem::path& created) {
-  static std::atomic<std::uint32_t> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::uint64_t seed = ::GetTickCount64() ^ (std::uint64_t{::GetCurrentProcessId()} << 20) ^ counter++;
-    std::wstring suffix(6, L'0');
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-      suffix[i] = L"0123456789abcdefghijklmnopqrstuvwxyz"[(seed >> (i * 5)) % 36];
-    }
+FileHandle CreateBeside(const std::filesystem::path& path, std::filesystem::path& created) {
+  FileHandle file;
+  CreateUnderFreshName([&] {
     created = path;
-    created += std::filesystem::path{std::string{kReplacementSuffix}};
-    created += suffix;
-    HANDLE file = ::CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
-      return file;
+    created += std::filesystem::path{std::string{kReplacementSuffix} + RandomNamePart()};
+    file = FileHandle{
+        ::CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.Valid()) {
+      return NameTry::Created;
     }
-  }
-  return INVALID_HANDLE_VALUE;
+    return ::GetLastError() == ERROR_FILE_EXISTS ? NameTry::Taken : NameTry::Failed;
+  });
+  return file;
 }
 
 }  // namespace
@@ -111,14 +108,14 @@ WholeFileWrite ReplaceWholeFile(const std::filesystem::path& path, std::string_v
   }
 
   std::filesystem::path tempPath;
-  FileHandle temp{CreateBeside(path, tempPath)};
+  FileHandle temp = CreateBeside(path, tempPath);
   if (!temp.Valid()) {
     return WriteFailure(::GetLastError());
   }
   DWORD error = ERROR_SUCCESS;
   // Flushed before the move so that a machine crash leaves the old or the new file, never an
   // empty one.
-  if (!WriteAll(temp.Get(), bytes) || !::FlushFileBuffers(temp.Get())) {
+  if (!file_io::WriteAll(temp.Get(), bytes) || !::FlushFileBuffers(temp.Get())) {
     error = ::GetLastError();
   }
   if (!temp.Close() && error == ERROR_SUCCESS) {

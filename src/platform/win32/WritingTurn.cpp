@@ -1,6 +1,5 @@
-// On Windows the output target's turn is already this user's own: a named mutex of the user's
-// session (OutputTarget), which nobody else can hold and which the system releases when a job
-// dies. No second turn is taken, and no lock files are left to remove.
+// On Windows the output target's turn is already this user's own (WritingTurn.h): no second turn
+// is taken, and no lock files are left to remove.
 
 #include "platform/WritingTurn.h"
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "agent/AgentClient.h"
-#include "platform/LocalSocket.h"
+#include "platform/posix/LocalSocket.h"
 
 namespace vellumor::test {
 
