@@ -19,13 +19,16 @@ packages=(
 # With --windows: the MinGW-w64 cross compilers (POSIX thread model) with LLD and LLVM's
 # dlltool, which together write the delay-load import directory, zlib for MinGW-w64 and dpkg-source to unpack the sources of the
 # libraries built for Windows, Wine's 64-bit loader to run the x86_64 test programs, and
-# GoogleTest's source to build it with the cross compiler.
+# GoogleTest's source to build it with the cross compiler; Qt to draw the windows' images on this
+# machine, and a display server of its own, a pointer and keyboard driver and a screen grabber
+# for the tests of the windows under Wine.
 if [ "${1:-}" = "--windows" ]; then
   packages=(
     cmake ninja-build
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix lld llvm-14 libz-mingw-w64-dev dpkg-dev
     wine64
     googletest libgs-dev qpdf
+    qt6-base-dev xvfb xauth xdotool imagemagick
   )
 fi
 
