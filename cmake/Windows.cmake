@@ -42,6 +42,10 @@ if(NOT EXISTS ${VELLUMOR_WINDOWS_IMAGES}/program/images.rc OR NOT EXISTS ${VELLU
                       "build cmake/images on the build machine first (scripts/build-windows.sh does)")
 endif()
 enable_language(RC)
+# The program's resources (its images and its manifest), for the program and for the tests that
+# show its windows.
+set(VELLUMOR_PROGRAM_RESOURCES ${CMAKE_BINARY_DIR}/ProgramResources.rc)
+configure_file(src/app/win32/vellumor.rc.in ${VELLUMOR_PROGRAM_RESOURCES} @ONLY)
 
 include(cmake/WindowsGhostscript.cmake)
 add_subdirectory(src/platform)
@@ -52,6 +56,7 @@ add_subdirectory(src/printer)
 add_subdirectory(src/agent)
 add_subdirectory(src/app)
 add_subdirectory(src/ui/model)
+add_subdirectory(src/ui/win32)
 add_subdirectory(src/updater/win32)
 
 if(VELLUMOR_TESTS)

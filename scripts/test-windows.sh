@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the x86_64 Windows programs (scripts/build-windows.sh) and runs their tests under Wine
-# in a private Wine prefix made afresh under the build folder, without a display. Then checks the
+# in a private Wine prefix made afresh under the build folder: first those that need no display
+# without one, then the windows' tests on a virtual display of their own (Xvfb). Then checks the
 # deliverables' exports and imports and the PDFs the engine tests wrote, and prints a summary.
 # (32-bit Windows programs do not run on this machine's kernel; build-windows.sh i686 builds them.)
 set -euo pipefail
@@ -35,7 +36,48 @@ if [ -L "$desktop" ]; then
 fi
 
 status=0
-ctest --test-dir "$build" -j2 --timeout 300 --output-on-failure || status=1
+ctest --test-dir "$build" -j2 --timeout 300 --output-on-failure -LE display || status=1
+
+# The windows' tests on a display of their own (a virtual X server on a free display number),
+# which leaves a picture of every window in screenshots/ as PNG files.
+rm -rf "$build/screenshots"
+mkdir -p "$build/screenshots"
+display_file="$build/xvfb-display"
+: >"$display_file"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$display_file" 2>"$build/xvfb.log" &
+xvfb=$!
+stop_all() {
+  stop_wine
+  kill "$xvfb" 2>/dev/null || true
+}
+trap stop_all EXIT
+for _ in $(seq 1 600); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+if [ ! -s "$display_file" ]; then
+  echo "FAILED: the virtual display did not start (see $build/xvfb.log)" >&2
+  status=1
+else
+  (
+    export DISPLAY=":$(tr -d '\n' <"$display_file")"
+    export VELLUMOR_SCREENSHOTS="$build/screenshots"
+    # A wineserver started without the display would not reach it.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -w
+    # No window manager runs on the virtual display: Wine draws the windows' frames and captions
+    # itself, so that they are there to be seen and clicked.
+    for setting in Managed Decorated; do
+      /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v "$setting" /d N /f >/dev/null
+    done
+    ctest --test-dir "$build" -j1 --timeout 600 --output-on-failure -L display
+  ) || status=1
+  for picture in "$build"/screenshots/*.bmp; do
+    [ -e "$picture" ] || continue
+    /usr/bin/convert "$picture" "${picture%.bmp}.png" && rm "$picture"
+  done
+  echo "Screenshots of the windows: $build/screenshots"
+fi
 
 # What the deliverables show to the system's loader: Updater.dll exports Update and nothing else.
 exports="$($objdump -p "$build/bin/Updater.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
