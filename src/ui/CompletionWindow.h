@@ -1,30 +1,27 @@
 #pragma once
-// "Vellumor - PDF Output": after a conversion, asks whether to open the PDF now, or to go back to
-// the settings.
+// "Vellumor - PDF Output", rendered from its description (ui/model/CompletionDialog.h).
 
-#include <QDialog>
 #include <QString>
 
-class QLabel;
+#include "ui/DialogWindow.h"
+#include "ui/model/CompletionDialog.h"
 
 namespace vellumor::ui {
 
-inline constexpr const char* kCompletionCaption = "Vellumor - PDF Output";
-
-class CompletionWindow final : public QDialog {
+class CompletionWindow final : public DialogWindow {
   Q_OBJECT
 
  public:
-  static constexpr int kFileLineId = 1077;
-  static constexpr int kYesId = 1;
-  static constexpr int kNoId = 2;
-  static constexpr int kSettingsId = 1078;
+  static constexpr int kFileLineId = dialog::CompletionDialog::kFileLineId;
+  static constexpr int kYesId = dialog::CompletionDialog::kYesId;
+  static constexpr int kNoId = dialog::CompletionDialog::kNoId;
+  static constexpr int kSettingsId = dialog::CompletionDialog::kSettingsId;
 
   explicit CompletionWindow(const QString& fileLine, QWidget* owner = nullptr);
 
   // Runs modally: platform::kCompletionYes, kCompletionNo (also for the close box and Escape) or
   // kCompletionSettings.
-  int Run();
+  int Run() { return Open(); }
 };
 
 }  // namespace vellumor::ui

@@ -393,10 +393,8 @@ void DialogWindow::Fit(QWidget* widget, const dialog::Control& control) {
 }
 
 void DialogWindow::Paint(QWidget* widget, const dialog::Control& control) {
-  // Push buttons keep their face whatever brush their window answers, as native ones do; frames,
-  // trees and lists draw their own background.
+  // Icon buttons draw themselves; frames, trees and lists draw their own background.
   switch (control.kind) {
-    case Kind::Button:
     case Kind::IconButton:
     case Kind::TreeView:
     case Kind::ListView:

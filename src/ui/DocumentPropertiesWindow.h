@@ -1,42 +1,20 @@
 #pragma once
-// The "Document Properties" window: title, author, subject and keywords written into the PDF,
-// and "Clear ALL", which empties them at once. Edits the record in place.
+// The "Document Properties" window, rendered from its description
+// (ui/model/DocumentPropertiesDialog.h).
 
 #include "settings/Settings.h"
-#include "ui/BitmapBackgroundDialog.h"
-
-class QCheckBox;
-class QLineEdit;
+#include "ui/OptionWindow.h"
+#include "ui/model/DocumentPropertiesDialog.h"
 
 namespace vellumor::ui {
 
-class DocumentPropertiesWindow final : public BitmapBackgroundDialog {
+class DocumentPropertiesWindow final : public OptionWindow {
   Q_OBJECT
 
  public:
-  static constexpr int kClearAllId = 1036;
+  static constexpr int kClearAllId = dialog::DocumentPropertiesDialog::kClearAllId;
 
   DocumentPropertiesWindow(QWidget* parent, settings::Settings& settings);
-
-  // The opening steps: every control loaded from the record.
-  void Prepare();
-  // Prepare, then run modally. True after "Save/Exit"; false after "Cancel", Escape or the close box.
-  bool Open();
-
-  bool Edits(const settings::Settings& settings) const { return &settings_ == &settings; }
-
- private:
-  void BuildControls();
-  void LoadControls();
-  void TakeControls();
-  void OnClearAll();
-
-  settings::Settings& settings_;
-  QLineEdit* title_{};
-  QLineEdit* author_{};
-  QLineEdit* subject_{};
-  QLineEdit* keywords_{};
-  QCheckBox* alwaysUse_{};
 };
 
 }  // namespace vellumor::ui

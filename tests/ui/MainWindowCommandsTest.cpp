@@ -11,8 +11,9 @@
 
 #include "settings/QualityProfile.h"
 #include "support/MainWindowFixture.h"
-#include "ui/AboutWindow.h"
+#include "ui/DialogWindow.h"
 #include "ui/HyperlinkLabel.h"
+#include "ui/model/AboutDialog.h"
 
 namespace vellumor::test {
 namespace {
@@ -150,17 +151,21 @@ TEST_F(MainWindowCommandsTest, TheAdvancedWindowDoesNotApplyTheNamingRulesTwice)
 TEST_F(MainWindowCommandsTest, TheAboutWindowShowsTheVersionAndItsTwoLinks) {
   Start();
   modals.Next([](QWidget& dialog) {
-    auto* about = qobject_cast<ui::AboutWindow*>(&dialog);
+    auto* about = qobject_cast<ui::DialogWindow*>(&dialog);
     ASSERT_NE(about, nullptr);
+    auto* webPage = ui::FindControl<ui::HyperlinkLabel>(about, dialog::AboutDialog::kWebPageLinkId);
+    auto* mail = ui::FindControl<ui::HyperlinkLabel>(about, dialog::AboutDialog::kMailLinkId);
+    ASSERT_NE(webPage, nullptr);
+    ASSERT_NE(mail, nullptr);
     EXPECT_EQ(about->windowTitle(), QStringLiteral("About Vellumor"));
     std::vector<QString> texts;
     for (QLabel* label : about->findChildren<QLabel*>()) {
       texts.push_back(label->text());
     }
     EXPECT_NE(std::find(texts.begin(), texts.end(), QStringLiteral("Vellumor Version 1.06")), texts.end());
-    EXPECT_TRUE(about->WebPageLink()->Address().startsWith(QStringLiteral("http")));
-    EXPECT_EQ(about->MailLink()->Address(), QStringLiteral("mailto:support@vellumor.example"));
-    EXPECT_TRUE(about->WebPageLink()->font().underline());
+    EXPECT_TRUE(webPage->Address().startsWith(QStringLiteral("http")));
+    EXPECT_EQ(mail->Address(), QStringLiteral("mailto:support@vellumor.example"));
+    EXPECT_TRUE(webPage->font().underline());
     EXPECT_TRUE(about->HasBackground());
     Press(QStringLiteral("OK"))(dialog);
   });

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "ui/OptionWindowControls.h"
+#include "ui/OptionWindow.h"
 
 namespace vellumor::test {
 

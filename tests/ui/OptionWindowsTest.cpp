@@ -1,9 +1,8 @@
-#include "ui/OptionWindows.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
+#include <QListWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -14,7 +13,10 @@
 #include "support/ScriptedInteraction.h"
 #include "ui/AdvancedWindow.h"
 #include "ui/CustomImageWindow.h"
+#include "ui/DocumentPropertiesWindow.h"
 #include "ui/SecurityWindow.h"
+#include "ui/model/AdvancedDialog.h"
+#include "ui/model/CustomImageDialog.h"
 
 namespace vellumor::test {
 namespace {
@@ -39,52 +41,62 @@ class OptionWindowsTest : public ::testing::Test {
  protected:
   settings::Settings record{settings::DefaultSettings("/home/ann")};
   ScriptedInteraction interaction;
-  QWidget mainWindow;
 };
 
 TEST_F(OptionWindowsTest, EachWindowReportsHowItWasLeft) {
+  ui::SecurityWindow security{nullptr, record};
   WhenModal([](QDialog& window) { Click(window, ui::kSaveExitId); });
-  EXPECT_TRUE(ui::ShowSecurityWindow(&mainWindow, record));
+  EXPECT_TRUE(security.Open());
+  ui::DocumentPropertiesWindow document{nullptr, record};
   WhenModal([](QDialog& window) { Click(window, ui::kCancelId); });
-  EXPECT_FALSE(ui::ShowDocumentPropertiesWindow(&mainWindow, record));
+  EXPECT_FALSE(document.Open());
+  ui::CustomImageWindow custom{nullptr, record, interaction};
   WhenModal([](QDialog& window) { QTest::keyClick(&window, Qt::Key_Escape); });
-  EXPECT_FALSE(ui::ShowCustomImageWindow(&mainWindow, record, interaction));
+  EXPECT_FALSE(custom.Open());
+  ui::AdvancedWindow advanced{nullptr, record, interaction};
   WhenModal([](QDialog& window) { window.close(); });
-  EXPECT_FALSE(ui::ShowAdvancedWindow(&mainWindow, record, interaction));
+  EXPECT_FALSE(advanced.Open());
 }
 
-TEST_F(OptionWindowsTest, WindowsBelongToTheMainWindowAndRememberTheirPage) {
+// The main window runs its option windows as children: each keeps one window of its own, and
+// reopens on the page last left with "Save/Exit".
+TEST_F(OptionWindowsTest, ChildWindowsBelongToTheirOwnerAndRememberTheirPage) {
+  ui::SecurityWindow owner{nullptr, record};
+  dialog::AdvancedDialog advanced{record, interaction};
   WhenModal([](QDialog& window) {
     ClickTreeItem(window, "Updates");
     Click(window, ui::kSaveExitId);
   });
-  EXPECT_TRUE(ui::ShowAdvancedWindow(&mainWindow, record, interaction));
-  WhenModal([](QDialog& window) {
-    EXPECT_EQ(static_cast<ui::AdvancedWindow&>(window).CurrentPage(), "Updates");
+  EXPECT_EQ(owner.RunModal(advanced), dialog::kOkId);
+  WhenModal([&advanced](QDialog& window) {
+    EXPECT_EQ(advanced.CurrentPage(), "Updates");
     Click(window, ui::kCancelId);
   });
-  ui::ShowAdvancedWindow(&mainWindow, record, interaction);
-  EXPECT_EQ(mainWindow.findChildren<ui::AdvancedWindow*>().size(), 1);
+  EXPECT_EQ(owner.RunModal(advanced), dialog::kCancelId);
+  EXPECT_EQ(owner.findChildren<ui::DialogWindow*>().size(), 1);
 
+  dialog::CustomImageDialog custom{record, interaction};
   WhenModal([](QDialog& window) {
     auto* list = Find<QListWidget>(window, ui::CustomImageWindow::kKindListId);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
     Click(window, ui::kSaveExitId);
   });
-  ui::ShowCustomImageWindow(&mainWindow, record, interaction);
-  WhenModal([](QDialog& window) {
-    EXPECT_EQ(static_cast<ui::CustomImageWindow&>(window).CurrentKind(), "Mono");
+  owner.RunModal(custom);
+  WhenModal([&custom](QDialog& window) {
+    EXPECT_EQ(custom.CurrentKind(), "Mono");
     Click(window, ui::kCancelId);
   });
-  ui::ShowCustomImageWindow(&mainWindow, record, interaction);
+  owner.RunModal(custom);
 
-  // Another record gets a window of its own.
+  // Another window's rules get a window of their own.
   settings::Settings other = record;
-  WhenModal([](QDialog& window) {
-    EXPECT_EQ(static_cast<ui::AdvancedWindow&>(window).CurrentPage(), "Saving PDF");
+  dialog::AdvancedDialog otherAdvanced{other, interaction};
+  WhenModal([&otherAdvanced](QDialog& window) {
+    EXPECT_EQ(otherAdvanced.CurrentPage(), "Saving PDF");
     Click(window, ui::kCancelId);
   });
-  ui::ShowAdvancedWindow(&mainWindow, other, interaction);
+  owner.RunModal(otherAdvanced);
+  EXPECT_EQ(owner.findChildren<ui::DialogWindow*>().size(), 3);
 }
 
 // A box offers exactly the core's list of its choice, in the list's order (a sorted box in

@@ -4,10 +4,11 @@
 
 #include "screenshots/Screenshots.h"
 #include "settings/RegistryStore.h"
-#include "ui/AboutWindow.h"
 #include "ui/CompletionWindow.h"
 #include "ui/MainWindow.h"
+#include "ui/ProgramResources.h"
 #include "ui/ProgressWindow.h"
+#include "ui/model/AboutDialog.h"
 
 namespace vellumor::test::screenshots {
 namespace {
@@ -34,7 +35,7 @@ const bool registered = Register("main window", [](Shots& shots) {
 });
 
 const bool registeredSmallWindows = Register("about, progress, completion", [](Shots& shots) {
-  ui::AboutWindow about(shots.shell, shots.ui);
+  ui::DialogWindow about(std::make_unique<dialog::AboutDialog>(), ui::ProgramResources(&shots.shell, &shots.ui));
   shots.Save(about, QStringLiteral("about.png"));
 
   ui::ProgressWindow progress;

@@ -10,7 +10,6 @@
 #include "ui/AdvancedWindow.h"
 #include "ui/CustomImageWindow.h"
 #include "ui/DocumentPropertiesWindow.h"
-#include "ui/OptionWindowControls.h"
 #include "ui/SecurityWindow.h"
 
 namespace vellumor::test::screenshots {
