@@ -9,9 +9,17 @@
 #include <functional>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/win32/WideText.h"
 #include "settings/Settings.h"
 #include "support/WindowDriver.h"
+#include "ui/model/AboutDialog.h"
+#include "ui/model/AdvancedDialog.h"
+#include "ui/model/CompletionDialog.h"
+#include "ui/model/CustomImageDialog.h"
+#include "ui/model/DocumentPropertiesDialog.h"
+#include "ui/model/MainDialog.h"
+#include "ui/model/ProgressDialog.h"
 #include "ui/model/SecurityDialog.h"
 #include "ui/win32/NativeDialog.h"
 
@@ -71,8 +79,19 @@ void ExpectDescribedGeometry(const NativeDialog& window) {
 
 TEST(NativeWindowsTest, EveryWindowOpensWithTheCaptionSizeAndControlsOfItsDescription) {
   settings::Settings settings;
+  platform::QuietInteraction ui;
+  const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
+  dialog::MainDialog main{ui, *clock};
+  dialog::AdvancedDialog advanced{settings, ui};
   dialog::SecurityDialog security{settings};
-  const std::vector<std::pair<const char*, dialog::Dialog*>> windows{{"security", &security}};
+  dialog::DocumentPropertiesDialog document{settings};
+  dialog::CustomImageDialog custom{settings, ui};
+  dialog::AboutDialog about;
+  dialog::ProgressDialog progress;
+  dialog::CompletionDialog completion{"File: C:\\Users\\Ana\\Desktop\\Relat\xC3\xB3rio.pdf"};
+  const std::vector<std::pair<const char*, dialog::Dialog*>> windows{
+      {"main", &main},     {"advanced", &advanced}, {"security", &security}, {"document-properties", &document},
+      {"custom", &custom}, {"about", &about},       {"progress", &progress}, {"completion", &completion}};
   for (const auto& [name, rules] : windows) {
     ShownWindow shown{*rules};
     if (!shown.created) {

@@ -127,7 +127,8 @@ void Hyperlink::FitToText() {
   ::SelectObject(dc, previous);
   ::ReleaseDC(control_, dc);
   const LONG style = ::GetWindowLongW(control_, GWL_STYLE);
-  const int width = measured.right - measured.left;
+  // A pixel to spare on each side, as the control's own drawing of the text may take it.
+  const int width = measured.right - measured.left + 2;
   const int height = measured.bottom - measured.top;
   if ((style & SS_CENTERIMAGE) != 0) {
     area.top += (area.bottom - area.top - height) / 2;

@@ -459,11 +459,11 @@ void NativeDialog::BuildControl(ControlState& state) {
 
 void NativeDialog::Fit(ControlState& state) {
   const dialog::Control& control = *state.control;
-  if (control.fit != dialog::Fit::TextWidth) {
+  if (control.fit == dialog::Fit::Exact) {
     return;
   }
-  // Placed by its top-left corner: as wide as its text in the dialog font (and, for a check box,
-  // its box and the gap after it).
+  // Placed by its top-left corner (or, naming a control, by its right end): as wide as its text
+  // in the dialog font (and, for a check box, its box and the gap after it).
   HDC dc = ::GetDC(state.window);
   HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(state.window, WM_GETFONT, 0, 0)));
   const std::wstring text = platform::WideFromUtf8(WindowText(state.window));
@@ -479,8 +479,8 @@ void NativeDialog::Fit(ControlState& state) {
   ::MapWindowPoints(HWND_DESKTOP, window_, reinterpret_cast<POINT*>(&area), 2);
   // A pixel to spare, as a label the dialog editor sizes keeps.
   const int width = static_cast<int>(measured.right - measured.left + extra.right) + 2;
-  ::SetWindowPos(state.window, nullptr, 0, 0, width, area.bottom - area.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int left = control.fit == dialog::Fit::BeforeBuddy ? static_cast<int>(area.right) - width : area.left;
+  ::SetWindowPos(state.window, nullptr, left, area.top, width, area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void NativeDialog::PaintParent(HDC dc, const RECT& area, POINT origin) {
@@ -556,6 +556,15 @@ INT_PTR NativeDialog::ControlColour(HDC dc, HWND control) {
     case dialog::Brush::Background:
       ::SetBkMode(dc, TRANSPARENT);
       return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+    case dialog::Brush::Default:
+      // Static text, frames and check boxes show a window's picture through them, as they do in a
+      // dialog that paints its own background; the others keep the system's look.
+      if (background_ != nullptr && (state->control->kind == Kind::Label || state->control->kind == Kind::GroupBox ||
+                                     state->control->kind == Kind::CheckBox || state->control->kind == Kind::Icon)) {
+        ::SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(::GetStockObject(NULL_BRUSH));
+      }
+      return FALSE;
     case dialog::Brush::White:
       ::SetBkColor(dc, RGB(0xFF, 0xFF, 0xFF));
       if (state->control->kind != Kind::Edit && state->control->kind != Kind::Password &&
@@ -651,8 +660,9 @@ INT_PTR NativeDialog::OnNotify(const NMHDR& header) {
   ::ScreenToClient(state->window, &point);
   if (state->control->kind == Kind::TreeView) {
     if (header.code == TVN_SELCHANGINGW) {
-      // Only the rules mark an item; a click leaves the keyboard selection where it was.
-      return reinterpret_cast<const NMTREEVIEWW&>(header).action == TVC_BYMOUSE ? TRUE : FALSE;
+      // Only the rules mark an item: the tree's own selection moves with the keys alone, never
+      // with a click or by itself when the tree gets the focus.
+      return reinterpret_cast<const NMTREEVIEWW&>(header).action == TVC_BYKEYBOARD ? FALSE : TRUE;
     }
     if (header.code == NM_CLICK) {
       TVHITTESTINFO hit{};
@@ -693,7 +703,8 @@ void NativeDialog::SetText(int id, std::string_view text) {
   }
   const std::string shown = kind == Kind::Label ? ShownText(text) : std::string{text};
   ::SetWindowTextW(state->window, platform::WideFromUtf8(shown).c_str());
-  if (state->control->brush == dialog::Brush::Background || kind == Kind::GroupBox) {
+  if (state->control->brush == dialog::Brush::Background || kind == Kind::GroupBox ||
+      (state->control->brush == dialog::Brush::Default && background_ != nullptr)) {
     // Drawn straight onto the window's background: the old text is painted over by that.
     RepaintUnder(state->window);
   }
