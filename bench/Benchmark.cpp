@@ -89,7 +89,7 @@ double MeasureIntake(const fs::path& job, const fs::path& work) {
   const std::unique_ptr<platform::Shell> shell = platform::MakeDesktopShell();
   platform::QuietInteraction silent;
   const convert::Services services{registry, *folder, *clock, silent, *engine, *shell, {}, work, "bench"};
-  convert::MainWindowState state;
+  convert::JobState state;
   state.settings = settings::DefaultSettings(work.string());
   const int input = open(job.c_str(), O_RDONLY);
   const auto start = std::chrono::steady_clock::now();

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package: a Release build of its own in build-package/, then CPack.
+# Builds the Debian package: a Release build of its own in build-package/, then CPack; and the
+# package's corresponding source, which the AGPL asks to be offered with it.
 #
-#   scripts/build-package.sh      writes build-package/vellumor_<version>_<arch>.deb
+#   scripts/build-package.sh      writes build-package/vellumor_<version>_<arch>.deb and
+#                                 build-package/vellumor-<version>-source.tar.xz
 #
 # Install it with `apt-get install ./build-package/vellumor_*.deb` (as root).
 set -euo pipefail
@@ -17,6 +19,6 @@ export CFLAGS="$CFLAGS $CPPFLAGS" CXXFLAGS="$CXXFLAGS $CPPFLAGS"
 
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVELLUMOR_TESTS=OFF
 cmake --build build-package -j"$(nproc)"
-rm -f build-package/vellumor_*.deb
-(cd build-package && cpack -G DEB)
-ls build-package/vellumor_*.deb
+rm -f build-package/vellumor_*.deb build-package/vellumor-*-source.tar.xz
+(cd build-package && cpack -G DEB && cpack --config CPackSourceConfig.cmake)
+ls build-package/vellumor_*.deb build-package/vellumor-*-source.tar.xz

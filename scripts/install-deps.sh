@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   libqpdf-dev qpdf poppler-utils openssl
   enscript groff
-  cups cups-client cups-filters cups-ipp-utils
+  cups cups-client cups-filters cups-ipp-utils cups-ppdc
   clang libclang-rt-14-dev
   dpkg-dev librsvg2-bin lintian desktop-file-utils appstream man-db xdg-utils
 )

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package on the whole system, as root: builds it, checks it with lintian and the
-# desktop, AppStream and manual page validators, installs it with apt-get on this machine's CUPS
-# scheduler, checks its files and the queue, opens the settings editor from its menu entry on a
-# display of its own, prints a text file with `lp` as an ordinary user and finds the PDF where
-# that user's settings say, then purges the package and checks that nothing of it is left.
+# desktop, AppStream, printer description and manual page validators, installs it with apt-get on
+# this machine's CUPS scheduler, checks its files and the queue, opens the settings editor from its
+# menu entry on a display of its own, prints a text file with `lp` as an ordinary user and finds
+# the PDF where that user's settings say, then purges the package and checks that nothing of it is
+# left. Last, it installs the package over a printer made by an earlier scripts/install-printer.sh
+# and checks that the queue was brought up to date: nobody prints in another user's name.
 #
 # The machine is left as it was found, also when a step fails: the package, the queue, the
 # throwaway user and every file made are removed again, and a scheduler the test started is
@@ -15,6 +17,8 @@ started=$SECONDS
 queue=Vellumor
 work=
 user=
+victim=
+old_backend=
 cupsd_pid=
 xvfb_pid=
 editor_pid=
@@ -53,12 +57,18 @@ cleanup() {
   if scheduler_running && lpstat -p "$queue" > /dev/null 2>&1; then
     lpadmin -x "$queue"
   fi
-  if [ -n "$user" ] && id "$user" > /dev/null 2>&1; then
-    local uid
-    uid=$(id -u "$user")
-    userdel --force "$user"
-    rm -rf "/tmp/vellumor-$uid"
+  if [ -n "$old_backend" ]; then
+    # The earlier printer's files, which the package would have replaced.
+    rm -f /usr/lib/cups/backend/vellumor /usr/lib/cups/backend/vellumor.conf
   fi
+  for name in $user $victim; do
+    if id "$name" > /dev/null 2>&1; then
+      local uid
+      uid=$(id -u "$name")
+      userdel --force "$name"
+      rm -rf "/tmp/vellumor-$uid"
+    fi
+  done
   if [ -n "$cupsd_pid" ]; then
     kill "$cupsd_pid" 2> /dev/null
     wait "$cupsd_pid" 2> /dev/null
@@ -92,6 +102,14 @@ scripts/build-package.sh
 deb=$(ls build-package/vellumor_*.deb)
 [ "$(echo "$deb" | wc -l)" -eq 1 ] || fail "more than one package in build-package"
 [[ $deb =~ ^build-package/vellumor_1\.06-1_[a-z0-9]+\.deb$ ]] || fail "unexpected file name $deb"
+# The corresponding source offered with the package: the source tree, no build or git folders.
+source_archive=build-package/vellumor-1.06-source.tar.xz
+tar -tJf "$source_archive" > build-package/source-contents || fail "no source archive $source_archive"
+for file in LICENSE CMakeLists.txt packaging/copyright.in src/app/main.cpp; do
+  grep -qx "vellumor-1.06-source/$file" build-package/source-contents || fail "the source archive lacks $file"
+done
+! grep -E '^vellumor-1\.06-source/(build[^/]*|\.git)(/|$)' build-package/source-contents ||
+  fail "the source archive holds build or version control folders"
 
 say "lintian"
 lintian --fail-on error --display-info "$deb" || fail "lintian reports errors"
@@ -141,13 +159,24 @@ for file in vellumor libvellumor-core.so libvellumor-ui.so libvellumor-updater.s
 done
 dpkg-query -W -f='${Conffiles}' vellumor | grep -q '^ /etc/vellumor/backend.conf ' ||
   fail "/etc/vellumor/backend.conf is no conffile"
-[ "$(vellumor --version)" = "vellumor 1.06" ] || fail "vellumor --version"
+[ "$(vellumor --version | head -1)" = "vellumor 1.06" ] || fail "vellumor --version: $(vellumor --version)"
+vellumor --version | grep -q 'License AGPL-3.0-or-later' || fail "vellumor --version names no licence"
+copyright=/usr/share/doc/vellumor/copyright
+grep -qx 'License: AGPL-3.0-or-later' "$copyright" || fail "the copyright file names no AGPL-3.0-or-later"
+! grep -q '^License: other' "$copyright" || fail "the copyright file still says License: other"
+grep -q '^ *GNU AFFERO GENERAL PUBLIC LICENSE$' "$copyright" || fail "the copyright file does not quote the AGPL"
+ppd=/usr/share/ppd/vellumor/vellumor.ppd
+cupstestppd "$ppd" || fail "cupstestppd rejects $ppd"
 desktop-file-validate /usr/share/applications/vellumor.desktop || fail "desktop entry"
 desktop-file-validate /etc/xdg/autostart/vellumor-agent.desktop || fail "autostart entry of the session agent"
 appstreamcli validate --no-net /usr/share/metainfo/example.vellumor.vellumor.metainfo.xml || fail "AppStream"
 LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l /usr/share/man/man1/vellumor.1.gz > /dev/null 2> "$work/man.err"
 [ ! -s "$work/man.err" ] || fail "the manual page renders with warnings: $(cat "$work/man.err")"
 [ "$(lpstat -v "$queue")" = "device for $queue: vellumor:/" ] || fail "queue device: $(lpstat -v "$queue")"
+grep -qx '\*NickName: "Vellumor PDF printer"' "/etc/cups/ppd/$queue.ppd" || fail "the queue is not made from $ppd"
+sizes=$(lpoptions -p "$queue" -l | grep '^PageSize')
+say "the queue's $sizes"
+grep -qw ARCHD <<< "$sizes" || fail "the queue offers no ARCH D"
 cat > "$work/policies.test" << 'EOF'
 {
   OPERATION Get-Printer-Attributes
@@ -230,3 +259,38 @@ while read -r path; do
   fi
 done < "$work/new-paths"
 [ -z "$(package_state)" ] || [ "$(package_state)" = not-installed ] || fail "dpkg still knows vellumor"
+
+say "installing over a printer made by an earlier scripts/install-printer.sh"
+# That script put the built backend with a configuration beside it, naming its program (here one
+# that would write nothing), and made the queue with CUPS's generic PostScript description and no
+# operation policy; the administrator chose Letter as its default paper.
+old_backend=yes
+install -o root -g root -m 0700 build-package/bin/vellumor-backend /usr/lib/cups/backend/vellumor
+printf 'program=/bin/true\n' > /usr/lib/cups/backend/vellumor.conf
+lpadmin -p "$queue" -E -v vellumor:/ -m drv:///sample.drv/generic.ppd -o printer-error-policy=abort-job \
+  -o PageSize=Letter 2> /dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb" > "$work/upgrade.log" 2>&1 ||
+  fail "apt-get install over the earlier printer failed: $(cat "$work/upgrade.log")"
+grep -q 'removed /usr/lib/cups/backend/vellumor.conf of an earlier installation (it named the program "/bin/true")' \
+  "$work/upgrade.log" || fail "the installation did not say it removed the earlier configuration: $(cat "$work/upgrade.log")"
+[ ! -e /usr/lib/cups/backend/vellumor.conf ] || fail "the earlier configuration beside the backend is still there"
+policies=$(ipptool -c "ipp://localhost/printers/$queue" "$work/policies.test" | tail -1)
+[ "$policies" = authenticated,abort-job ] || fail "queue policies after installing over it: $policies"
+grep -qx '\*NickName: "Vellumor PDF printer"' "/etc/cups/ppd/$queue.ppd" || fail "the queue kept its earlier description"
+grep -qx '\*DefaultPageSize: Letter' "/etc/cups/ppd/$queue.ppd" || fail "the administrator's default paper is lost"
+victim=vlmvic$$
+useradd -M -d "$work/victim" -s /bin/sh "$victim"
+mkdir -p "$work/victim/PDF" "$work/victim/.config/vellumor/registry"
+sed "s|$home/PDF|$work/victim/PDF|" "$home/.config/vellumor/registry/system.reg" \
+  > "$work/victim/.config/vellumor/registry/system.reg"
+chown -R "$victim:" "$work/victim"
+rm -f "$home/PDF/"*.pdf
+(cd "$home" && as_user lp -U "$victim" -d "$queue" letter.txt > /dev/null 2>&1) || true
+(cd "$home" && as_user lp -d "$queue" letter.txt) || fail "lp as $user after installing over the earlier printer"
+wait_for "the jobs did not finish" 600 jobs_done
+[ -z "$(ls -A "$work/victim/PDF")" ] || fail "a job sent in $victim's name was converted into $victim's home"
+[ -f "$pdf" ] || fail "no PDF after installing over the earlier printer: $(tail -20 /var/log/cups/error_log 2> /dev/null)"
+DEBIAN_FRONTEND=noninteractive apt-get purge -y vellumor > "$work/purge.log" 2>&1 ||
+  fail "apt-get purge failed: $(cat "$work/purge.log")"
+old_backend=
+[ ! -e /usr/lib/cups/backend/vellumor ] || fail "the backend outlived the purge"

@@ -61,7 +61,6 @@ StartOutcome MainController::Initialise(int input) {
   if (services_.Cancelled()) {
     return {StartMode::Finished, kExitNotWritten, std::nullopt, 0};
   }
-  convert::RefreshSummaries(state_);
 
   if (storedSettingsUnread_) {
     // The defaults would drop what the user set, security first: a job is refused rather than

@@ -10,7 +10,7 @@
 
 #include "app/ArgumentTable.h"
 #include "convert/Conversion.h"
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "convert/Services.h"
 #include "platform/Spooler.h"
 #include "printer/PrintFilesMode.h"
@@ -55,7 +55,7 @@ class MainController final {
   // handed to the printer, kExitNotWritten when one was not (each such file is reported).
   int PrintFiles(int firstFileIndex, platform::Spooler& printers, printer::PrintFilesPacing pacing);
 
-  convert::MainWindowState& State() { return state_; }
+  convert::JobState& State() { return state_; }
   const ArgumentTable& Arguments() const { return arguments_; }
 
  private:
@@ -66,7 +66,7 @@ class MainController final {
   const convert::Services& services_;
   ArgumentTable arguments_;
   std::filesystem::path homeFolder_;
-  convert::MainWindowState state_;
+  convert::JobState state_;
   bool storedSettingsUnread_{false};  // the registry holds settings that could not be read
 };
 

@@ -21,6 +21,15 @@ constexpr std::string_view kUsage =
     "and messages on standard error. Exit status: 0 PDF written or files printed, 1 no PDF written\n"
     "or a file not printed, 2 nothing to do or could not start. See vellumor(1).\n";
 
+// The program links Ghostscript, which is offered under the GNU AGPL version 3 or later; the
+// program is offered under the same licence, and says so where people look for it.
+constexpr std::string_view kLicence =
+    "Copyright (C) 2024-2026 Corvane Software\n"
+    "License AGPL-3.0-or-later: GNU Affero General Public License, version 3 or later\n"
+    "<https://www.gnu.org/licenses/agpl-3.0.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
 }  // namespace
 
 std::optional<std::string> InformationRequested(int argc, const char* const* argv) {
@@ -32,7 +41,7 @@ std::optional<std::string> InformationRequested(int argc, const char* const* arg
     return std::string{kUsage};
   }
   if (argument == "--version") {
-    return std::string{"vellumor " VELLUMOR_VERSION "\n"};
+    return std::string{"vellumor " VELLUMOR_VERSION "\n"} + std::string{kLicence};
   }
   return std::nullopt;
 }

@@ -35,7 +35,7 @@ using namespace vellumor;
 // Without a display nobody can press "&Create PDF" or edit settings; say why nothing happened.
 int FinishUnattended(const app::StartOutcome& outcome, app::MainController& controller,
                      app::UnattendedInteraction& ui) {
-  const convert::MainWindowState& state = controller.State();
+  const convert::JobState& state = controller.State();
   switch (outcome.mode) {
     case app::StartMode::Finished:
       if (outcome.conversion && outcome.conversion->result == convert::ConversionResult::Written) {

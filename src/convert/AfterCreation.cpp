@@ -13,7 +13,7 @@ void OpenPdf(const settings::Settings& settings, platform::Shell& shell, const s
   }
 }
 
-void PerformAfterCreation(MainWindowState& state, const Services& services, const std::filesystem::path& pdf) {
+void PerformAfterCreation(JobState& state, const Services& services, const std::filesystem::path& pdf) {
   switch (settings::AfterCreationActionOf(state.settings.AfterCreation)) {
     case settings::AfterCreationAction::OpenPdf:
       OpenPdf(state.settings, services.shell, pdf);

@@ -3,12 +3,12 @@
 
 #include <filesystem>
 
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "convert/Services.h"
 
 namespace vellumor::convert {
 
-void PerformAfterCreation(MainWindowState& state, const Services& services, const std::filesystem::path& pdf);
+void PerformAfterCreation(JobState& state, const Services& services, const std::filesystem::path& pdf);
 
 // The default viewer, or the program chosen in the Advanced window when the default viewer is
 // switched off. The program gets the path as exactly one argument.

@@ -9,7 +9,7 @@
 
 namespace vellumor::convert {
 
-ConversionOutcome RunConversion(MainWindowState& state, const Services& services) {
+ConversionOutcome RunConversion(JobState& state, const Services& services) {
   platform::UserInteraction& ui = services.ui;
   const settings::Settings& s = state.settings;
 
@@ -66,7 +66,7 @@ std::unique_ptr<EngineInstance> NewEngineOrReport(const Services& services) {
   return engine;
 }
 
-ConversionOutcome CreatePdf(MainWindowState& state, const Services& services) {
+ConversionOutcome CreatePdf(JobState& state, const Services& services) {
   platform::UserInteraction& ui = services.ui;
   const bool showProgress = state.settings.AdvShowProgress != 0;
   if (showProgress) {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "convert/Services.h"
 
 namespace vellumor::convert {
@@ -26,11 +26,11 @@ struct ConversionOutcome {
 };
 
 // "&Create PDF": shows progress, checks the job file and runs the conversion.
-ConversionOutcome CreatePdf(MainWindowState& state, const Services& services);
+ConversionOutcome CreatePdf(JobState& state, const Services& services);
 
 // The conversion itself: arguments, output path, then the PDF written in place (PdfWriter) and
 // the after-creation action.
-ConversionOutcome RunConversion(MainWindowState& state, const Services& services);
+ConversionOutcome RunConversion(JobState& state, const Services& services);
 
 // Tells the user that no PDF was written: the fixed text, then what went wrong.
 void ReportConversionFailure(platform::UserInteraction& ui, std::string_view detail);

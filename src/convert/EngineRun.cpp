@@ -49,7 +49,7 @@ std::optional<int> ParseCount(std::string_view text) {
 // are picked out of the output; and the job is handed over as the engine reads it.
 class ConversionListener final : public EngineListener {
  public:
-  ConversionListener(MainWindowState& state, platform::UserInteraction& ui, const platform::Cancellation* cancellation,
+  ConversionListener(JobState& state, platform::UserInteraction& ui, const platform::Cancellation* cancellation,
                      const std::filesystem::path& job)
       : state_{state}, ui_{ui}, cancellation_{cancellation}, job_{job, std::ios::binary} {}
 
@@ -126,7 +126,7 @@ class ConversionListener final : public EngineListener {
     }
   }
 
-  MainWindowState& state_;
+  JobState& state_;
   platform::UserInteraction& ui_;
   const platform::Cancellation* cancellation_;
   std::ifstream job_;
@@ -157,8 +157,8 @@ std::vector<std::string> EngineRunArguments(const EngineJob& job) {
   return arguments;
 }
 
-EngineRunResult RunEngine(EngineInstance& engine, const EngineJob& job, MainWindowState& state,
-                          platform::UserInteraction& ui, const platform::Cancellation* cancellation) {
+EngineRunResult RunEngine(EngineInstance& engine, const EngineJob& job, JobState& state, platform::UserInteraction& ui,
+                          const platform::Cancellation* cancellation) {
   ConversionListener listener{state, ui, cancellation, job.job};
   engine.SetStdio(listener);
   const int initCode = engine.InitWithArgs(EngineRunArguments(job));

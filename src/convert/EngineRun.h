@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "convert/Engine.h"
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "platform/Cancellation.h"
 #include "platform/UserInteraction.h"
 
@@ -37,7 +37,7 @@ struct EngineRunResult {
 // The argument table for `job` (its last entries read the job from standard input).
 std::vector<std::string> EngineRunArguments(const EngineJob& job);
 
-EngineRunResult RunEngine(EngineInstance& engine, const EngineJob& job, MainWindowState& state,
-                          platform::UserInteraction& ui, const platform::Cancellation* cancellation);
+EngineRunResult RunEngine(EngineInstance& engine, const EngineJob& job, JobState& state, platform::UserInteraction& ui,
+                          const platform::Cancellation* cancellation);
 
 }  // namespace vellumor::convert

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "platform/Text.h"
 
 namespace vellumor::convert {

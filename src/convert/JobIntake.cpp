@@ -12,7 +12,7 @@
 
 namespace vellumor::convert {
 
-void ReceivePrintJob(MainWindowState& state, const Services& services, int input) {
+void ReceivePrintJob(JobState& state, const Services& services, int input) {
   if (state.settings.AdvSheafwrightFilename != 0) {
     LoadSiblingSettings(state, services.temp, services.ui);
   }
@@ -79,7 +79,7 @@ void ReceivePrintJob(MainWindowState& state, const Services& services, int input
   ApplyNamingRules(state, services.clock);
 }
 
-bool JobFileExists(const MainWindowState& state) {
+bool JobFileExists(const JobState& state) {
   if (state.JobFilePath.empty()) {
     return false;
   }
@@ -87,7 +87,7 @@ bool JobFileExists(const MainWindowState& state) {
   return job.is_open();
 }
 
-bool DeleteJobFile(const MainWindowState& state) {
+bool DeleteJobFile(const JobState& state) {
   if (state.JobFilePath.empty()) {
     return true;
   }
@@ -102,7 +102,7 @@ bool DeleteJobFile(const MainWindowState& state) {
   return false;
 }
 
-void RemoveTemporaryFiles(MainWindowState& state) {
+void RemoveTemporaryFiles(JobState& state) {
   DeleteJobFile(state);
   std::error_code ignored;
   for (const std::filesystem::path& path : state.TemporaryFiles) {

@@ -4,22 +4,22 @@
 
 #include <filesystem>
 
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "convert/Services.h"
 
 namespace vellumor::convert {
 
 // Reads the job from `input` (a file descriptor; a terminal counts as no job) and forms
 // `OutputFileName`. Sets `NoJobData` when the input delivered nothing.
-void ReceivePrintJob(MainWindowState& state, const Services& services, int input);
+void ReceivePrintJob(JobState& state, const Services& services, int input);
 
 // True when the job file can be opened for reading.
-bool JobFileExists(const MainWindowState& state);
+bool JobFileExists(const JobState& state);
 
 // Deletes the job file, retrying while it is busy (up to 100 tries, 10 ms apart).
-bool DeleteJobFile(const MainWindowState& state);
+bool DeleteJobFile(const JobState& state);
 
 // Removes the job file and every reservation this process made.
-void RemoveTemporaryFiles(MainWindowState& state);
+void RemoveTemporaryFiles(JobState& state);
 
 }  // namespace vellumor::convert

@@ -26,7 +26,7 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 
 // Prefix in front; postfix in place of the trailing ".pdf" (the last four characters, whatever
 // they are), followed by ".pdf". True when either was applied.
-bool AddPrefixAndPostfix(MainWindowState& state) {
+bool AddPrefixAndPostfix(JobState& state) {
   const settings::Settings& s = state.settings;
   if (!s.AdvPrefixFilename.empty()) {
     state.OutputFileName = s.AdvPrefixFilename + state.OutputFileName;
@@ -44,7 +44,7 @@ constexpr int kMaxNameNumber = 9999;
 
 // A PDF saved over the document print-files mode is printing would replace the user's file with
 // its re-rendered copy (appending would grow it with itself): the PDF takes a free name beside it.
-void AvoidFilesBeingPrinted(MainWindowState& state, OutputPath& output) {
+void AvoidFilesBeingPrinted(JobState& state, OutputPath& output) {
   if (state.FilesBeingPrinted.empty()) {
     return;
   }
@@ -76,7 +76,7 @@ void AvoidFilesBeingPrinted(MainWindowState& state, OutputPath& output) {
 
 }  // namespace
 
-void PrepareDocumentName(MainWindowState& state) {
+void PrepareDocumentName(JobState& state) {
   if (!state.DocumentName.empty() && state.settings.AdvSheafwrightFilename == 0) {
     state.DocumentName.clear();
   }
@@ -89,12 +89,12 @@ void PrepareDocumentName(MainWindowState& state) {
   }
 }
 
-void LoadSiblingSettings(MainWindowState& state, const platform::TempFolder& temp, platform::UserInteraction& ui) {
+void LoadSiblingSettings(JobState& state, const platform::TempFolder& temp, platform::UserInteraction& ui) {
   // A link at the sibling's name was not put there by the sibling product.
   LoadSetupFile(state, temp.Path() / kSiblingSetupFileName, ui, platform::FinalLink::Refuse);
 }
 
-void ApplyNamingRules(MainWindowState& state, const platform::Clock& clock) {
+void ApplyNamingRules(JobState& state, const platform::Clock& clock) {
   if (!state.settings.AdvFixedFilename.empty()) {
     state.OutputFileName = state.settings.AdvFixedFilename;
   }
@@ -105,7 +105,7 @@ void ApplyNamingRules(MainWindowState& state, const platform::Clock& clock) {
   state.OutputFileName = SoundFileName(ExpandDateTokens(state.OutputFileName, clock.Now()));
 }
 
-void ReapplyNamingRulesBefore(MainWindowState& state) {
+void ReapplyNamingRulesBefore(JobState& state) {
   if (!state.settings.AdvFixedFilename.empty()) {
     state.OutputFileName = state.settings.AdvFixedFilename;
   }
@@ -114,7 +114,7 @@ void ReapplyNamingRulesBefore(MainWindowState& state) {
   }
 }
 
-void ReapplyNamingRulesAfter(MainWindowState& state, const platform::Clock& clock) {
+void ReapplyNamingRulesAfter(JobState& state, const platform::Clock& clock) {
   if (state.OutputFileName == kNoFileName) {
     return;
   }
@@ -123,7 +123,7 @@ void ReapplyNamingRulesAfter(MainWindowState& state, const platform::Clock& cloc
   }
 }
 
-void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platform::UserInteraction& ui) {
+void ChooseSaveFolder(JobState& state, std::string_view newSaveAs, platform::UserInteraction& ui) {
   state.settings.SaveAs = std::string{newSaveAs};
   if (settings::SaveTargetOf(newSaveAs) != settings::SaveTarget::Folder) {
     return;
@@ -140,7 +140,7 @@ void ChooseSaveFolder(MainWindowState& state, std::string_view newSaveAs, platfo
 namespace {
 
 // The path for the save mode, before the files being printed are kept clear of.
-std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Services& services) {
+std::optional<OutputPath> ChooseOutputPath(JobState& state, const Services& services) {
   state.OutputFileName = SoundFileName(state.OutputFileName);
   const settings::Settings& s = state.settings;
   const settings::SaveTarget target = settings::SaveTargetOf(s.SaveAs);
@@ -176,7 +176,7 @@ std::optional<OutputPath> ChooseOutputPath(MainWindowState& state, const Service
 
 }  // namespace
 
-std::optional<OutputPath> ResolveOutputPath(MainWindowState& state, const Services& services) {
+std::optional<OutputPath> ResolveOutputPath(JobState& state, const Services& services) {
   std::optional<OutputPath> output = ChooseOutputPath(state, services);
   if (output && output->failure.empty()) {
     AvoidFilesBeingPrinted(state, *output);

@@ -78,8 +78,8 @@ std::string CheckEngineOutput(const fs::path& written, const EngineRunResult& ru
 
 }  // namespace
 
-PdfWriter::PdfWriter(MainWindowState& state, const Services& services, std::vector<std::string> switches,
-                     fs::path output, bool askOverwrite)
+PdfWriter::PdfWriter(JobState& state, const Services& services, std::vector<std::string> switches, fs::path output,
+                     bool askOverwrite)
     : state_{state},
       services_{services},
       switches_{std::move(switches)},

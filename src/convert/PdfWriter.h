@@ -15,7 +15,7 @@
 
 #include "convert/Conversion.h"
 #include "convert/Engine.h"
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "convert/Services.h"
 
 namespace vellumor::convert {
@@ -24,8 +24,8 @@ class PdfWriter final {
  public:
   // `switches`: the engine arguments of the settings; `askOverwrite`: the overwrite question
   // is to be asked when a file is in the way (not after a save dialog, which asked already).
-  PdfWriter(MainWindowState& state, const Services& services, std::vector<std::string> switches,
-            std::filesystem::path output, bool askOverwrite);
+  PdfWriter(JobState& state, const Services& services, std::vector<std::string> switches, std::filesystem::path output,
+            bool askOverwrite);
 
   // Runs the engine (`engine` first; another instance when a PDF appeared at the name while it
   // ran and the job must be written again) and puts the PDF in place.
@@ -36,7 +36,7 @@ class PdfWriter final {
   void RemoveMarks(const std::optional<std::filesystem::path>& marks);
   ConversionResult Fail(std::string_view detail);
 
-  MainWindowState& state_;
+  JobState& state_;
   const Services& services_;
   std::vector<std::string> switches_;
   std::filesystem::path output_;

@@ -21,7 +21,7 @@ int PageNumberAfter(std::string_view text) {
 
 }  // namespace
 
-void StepProgressBar(MainWindowState& state, platform::UserInteraction& ui) {
+void StepProgressBar(JobState& state, platform::UserInteraction& ui) {
   ui.SetProgressBarVisible(true);
   ui.PumpMessages();
   if (state.ProgressStep <= 0 || state.ProgressStep > 4) {
@@ -33,7 +33,7 @@ void StepProgressBar(MainWindowState& state, platform::UserInteraction& ui) {
   ui.PumpMessages();
 }
 
-void OnProgressTick(MainWindowState& state, platform::UserInteraction& ui, std::string_view engineOutputText) {
+void OnProgressTick(JobState& state, platform::UserInteraction& ui, std::string_view engineOutputText) {
   StepProgressBar(state, ui);
   if (state.settings.AdvShowWindow == 0) {
     return;

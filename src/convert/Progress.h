@@ -4,14 +4,14 @@
 
 #include <string_view>
 
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "platform/UserInteraction.h"
 
 namespace vellumor::convert {
 
-void StepProgressBar(MainWindowState& state, platform::UserInteraction& ui);
+void StepProgressBar(JobState& state, platform::UserInteraction& ui);
 
 // Called for every chunk the engine writes to its standard output.
-void OnProgressTick(MainWindowState& state, platform::UserInteraction& ui, std::string_view engineOutputText);
+void OnProgressTick(JobState& state, platform::UserInteraction& ui, std::string_view engineOutputText);
 
 }  // namespace vellumor::convert

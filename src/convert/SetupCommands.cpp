@@ -5,16 +5,11 @@
 
 namespace vellumor::convert {
 
-void SelectQualityProfile(MainWindowState& state, settings::QualityProfile profile) {
+void SelectQualityProfile(JobState& state, settings::QualityProfile profile) {
   state.settings.Quality = std::string{settings::QualityProfileText(profile)};
 }
 
-void RefreshSummaries(MainWindowState& state) {
-  state.SecuritySummary = settings::SecuritySummaryText(state.settings);
-  state.DocumentSummary = settings::DocumentSummaryText(state.settings);
-}
-
-bool LoadSetupFile(MainWindowState& state, const std::filesystem::path& path, platform::UserInteraction& ui,
+bool LoadSetupFile(JobState& state, const std::filesystem::path& path, platform::UserInteraction& ui,
                    platform::FinalLink link) {
   state.CurrentSetupFile = path;
   const settings::SetupFileRead read = settings::ReadSetupFile(path, state.settings, link);
@@ -27,11 +22,10 @@ bool LoadSetupFile(MainWindowState& state, const std::filesystem::path& path, pl
   }
   PrepareDocumentName(state);
   SelectQualityProfile(state, settings::QualityProfileFromText(state.settings.Quality));
-  RefreshSummaries(state);
   return true;
 }
 
-bool SaveSetupFile(MainWindowState& state, platform::UserInteraction& ui) {
+bool SaveSetupFile(JobState& state, platform::UserInteraction& ui) {
   return settings::WriteSetupFile(state.CurrentSetupFile, state.settings, ui);
 }
 

@@ -6,16 +6,9 @@
 #include "updater/CheckServices.h"
 #include "updater/UpdateArguments.h"
 #include "updater/UpdaterPrompts.h"
+#include "updater/UpdaterWindows.h"
 
 namespace vellumor::updater {
-
-// Results of a call.
-inline constexpr int kUpdateNoWindow = -1;  // the status window cannot be created
-inline constexpr int kUpdateDone = 0;
-inline constexpr int kUpdateAccepted = 1;      // the user accepted an offer; the page was opened
-inline constexpr int kUpdateWindowClosed = 2;  // a network failure left the status window open
-
-inline constexpr const char* kInternalErrorMessage = "Internal application error.";
 
 struct UpdaterServices {
   CheckServices check;

@@ -1,18 +1,18 @@
 #pragma once
-// "About Updater": the library's icon, version and maker.
+// "About Updater", rendered from its description (updater/UpdaterWindows.h).
 
-#include <QDialog>
+#include "ui/DialogWindow.h"
+#include "updater/UpdaterWindows.h"
 
 namespace vellumor::updater {
 
-inline constexpr const char* kAboutVersionLine = "Updater Version 1.01";
-inline constexpr const char* kAboutMakerLine = "Copyright (C) 2024 Corvane Software";
-
-class UpdaterAboutDialog final : public QDialog {
+class UpdaterAboutDialog final : public ui::DialogWindow {
   Q_OBJECT
 
  public:
   explicit UpdaterAboutDialog(QWidget* parent = nullptr);
+  // Renders `about`, which must outlive the window.
+  UpdaterAboutDialog(UpdaterAboutRules& about, QWidget* parent);
 };
 
 }  // namespace vellumor::updater

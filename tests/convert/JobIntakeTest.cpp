@@ -123,7 +123,7 @@ TEST_F(JobIntakeTest, SiblingSetupFileIsReadFromTheTemporaryFolder) {
   EXPECT_EQ(state.settings.AdvZoom, "50");
   EXPECT_EQ(state.CurrentSetupFile, tempPath / "Sheafwright.vsf");
 
-  MainWindowState other;
+  JobState other;
   other.settings = settings::DefaultSettings("/home/x");
   other.settings.AdvSheafwrightFilename = 0;
   state = other;

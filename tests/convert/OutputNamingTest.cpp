@@ -191,14 +191,14 @@ TEST_F(OutputNamingTest, DocumentName) {
   EXPECT_EQ(state.DocumentName, "My Report");
   EXPECT_TRUE(state.FileNameTint);
 
-  MainWindowState off;
+  JobState off;
   off.settings.AdvSheafwrightFilename = 0;
   off.DocumentName = "My Report.doc";
   PrepareDocumentName(off);
   EXPECT_EQ(off.DocumentName, "");
   EXPECT_FALSE(off.FileNameTint);
 
-  MainWindowState dotted;
+  JobState dotted;
   dotted.DocumentName = ".profile";
   PrepareDocumentName(dotted);
   EXPECT_EQ(dotted.DocumentName, ".profile");

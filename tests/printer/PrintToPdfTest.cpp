@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <regex>
+
 #include "printer/support/PrinterWorld.h"
+#include "support/PdfFacts.h"
 #include "support/Sandbox.h"
 
 namespace vellumor::test {
@@ -17,6 +21,21 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::Pair;
 using ::testing::SizeIs;
+
+// Page 1 of `pdf` as poppler's pdfinfo shows it, in points: the page's /Rotate applied.
+std::pair<double, double> FirstPageAsShown(const std::filesystem::path& pdf) {
+  const std::string info = RunProcess({"pdfinfo", pdf.string()}).out;
+  std::smatch size;
+  std::smatch rotation;
+  if (!std::regex_search(info, size, std::regex{"Page size: +([0-9.]+) x ([0-9.]+) pts"}) ||
+      !std::regex_search(info, rotation, std::regex{"Page rot: +([0-9]+)"})) {
+    return {0, 0};
+  }
+  const double width = std::stod(size[1]);
+  const double height = std::stod(size[2]);
+  const int turned = std::stoi(rotation[1]) % 180;
+  return turned == 0 ? std::pair{width, height} : std::pair{height, width};
+}
 
 class PrintToPdfTest : public ::testing::Test {
  protected:
@@ -49,6 +68,45 @@ TEST_F(PrintToPdfTest, PrintedFilesBecomeTheUsersPdfs) {
   struct stat info {};
   ASSERT_EQ(::stat((world_->user->PdfFolder() / "letter.pdf").c_str(), &info), 0);
   EXPECT_EQ(info.st_uid, world_->user->Uid());
+}
+
+TEST_F(PrintToPdfTest, EveryPdfHasThePaperItWasPrintedOn) {
+  // One page as an application prints it: PostScript that asks for no paper of its own.
+  const std::string job =
+      "%!PS-Adobe-3.0\n%%Pages: 1\n%%EndComments\n%%Page: 1 1\n"
+      "/Helvetica findfont 10 scalefont setfont 36 36 moveto (Printed on its own paper) show showpage\n%%EOF\n";
+  struct Paper {
+    std::string name;
+    std::vector<std::string> options;
+    double width;  // points, as a PDF reader shows the page
+    double height;
+  };
+  const std::vector<Paper> papers{{"a0", {"-o", "media=A0"}, 2383.9, 3370.4},
+                                  {"arch-d", {"-o", "media=ARCHD"}, 1728, 2592},
+                                  {"roll", {"-o", "media=Custom.100x2000mm"}, 283.5, 5669.3},
+                                  {"landscape", {"-o", "media=A4", "-o", "landscape"}, 841.9, 595.3}};
+  for (const Paper& paper : papers) {
+    const std::filesystem::path file = world_->user->Home() / (paper.name + ".ps");
+    WriteFileBytes(file, job);
+    world_->user->Own(file);
+    std::vector<std::string> command{"lp", "-d", "Vellumor"};
+    command.insert(command.end(), paper.options.begin(), paper.options.end());
+    command.push_back(file.string());
+    const ProcessResult queued = world_->RunAsUser(command);
+    ASSERT_EQ(queued.exitCode, 0) << paper.name << ": " << queued.err;
+  }
+  ExpectJobsDone();
+  EXPECT_THAT(world_->Pdfs(), SizeIs(papers.size())) << world_->cups->LogTail();
+  for (const Paper& paper : papers) {
+    const std::filesystem::path pdf = world_->user->PdfFolder() / (paper.name + ".pdf");
+    const auto [width, height] = FirstPageAsShown(pdf);
+    EXPECT_NEAR(width, paper.width, 1.0) << paper.name;
+    EXPECT_NEAR(height, paper.height, 1.0) << paper.name;
+    // Still vector: the text is there as text, and no page was turned into a picture.
+    EXPECT_THAT(PdfText(pdf), HasSubstr("Printed on its own paper")) << paper.name;
+    const ProcessResult images = RunProcess({"pdfimages", "-list", pdf.string()});
+    EXPECT_EQ(std::count(images.out.begin(), images.out.end(), '\n'), 2) << paper.name << ":\n" << images.out;
+  }
 }
 
 TEST_F(PrintToPdfTest, AFailedJobFailsAloneAndSaysWhy) {

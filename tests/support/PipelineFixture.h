@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "convert/Engine.h"
-#include "convert/MainWindowState.h"
+#include "convert/JobState.h"
 #include "convert/Services.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
@@ -58,7 +58,7 @@ class PipelineFixture : public ::testing::Test {
   RecordingShell shell;
   std::unique_ptr<convert::Engine> engine{convert::MakeGhostscriptEngine()};
   std::unique_ptr<convert::Services> services;
-  convert::MainWindowState state;
+  convert::JobState state;
 };
 
 // PostScript for a job of `pages` pages, each showing "Page n"; an optional title line.

@@ -216,7 +216,7 @@ TEST_F(QtInteractionTest, TheProgressBarTakesThePlaceOfCreatePdf) {
 }
 
 TEST_F(QtInteractionTest, EngineOutputCreatesTheProgressWindowThenFillsItsLines) {
-  convert::MainWindowState state;
+  convert::JobState state;
   state.settings.AdvShowWindow = 1;
   state.OutputFileName = "Report.pdf";
   auto* bar = window.ControlAs<QProgressBar>(ids::kProgressBar);

@@ -16,10 +16,10 @@
 
 #include "platform/Shell.h"
 #include "support/CheckFixture.h"
+#include "ui/DialogWindow.h"
 #include "updater/NewVersionDialog.h"
 #include "updater/UpdaterAboutDialog.h"
 #include "updater/UpdaterStatusDialog.h"
-#include "updater/UpdaterWindowParts.h"
 #include "updater/VersionDecision.h"
 
 namespace vellumor::test {
@@ -27,7 +27,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
-using updater::FindControl;
+using ui::FindControl;
 using updater::NewVersionDialog;
 using updater::UpdaterStatusDialog;
 

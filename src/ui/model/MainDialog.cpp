@@ -216,8 +216,8 @@ void MainDialog::RefreshControls(DialogView& view) {
   LoadChoice(view, *FindControl(kMainWindow, ids::kSaveAs), state_->settings.SaveAs);
   LoadChoice(view, *FindControl(kMainWindow, ids::kAfterCreation), state_->settings.AfterCreation);
   view.SetText(ids::kQualityText, state_->settings.Quality);
-  view.SetText(ids::kSecuritySummary, state_->SecuritySummary);
-  view.SetText(ids::kDocumentSummary, state_->DocumentSummary);
+  view.SetText(ids::kSecuritySummary, securitySummary_);
+  view.SetText(ids::kDocumentSummary, documentSummary_);
   view.SetColour(ids::kFileName, FileNameColour());
 }
 
@@ -229,7 +229,8 @@ void MainDialog::SelectProfile(DialogView& view, QualityProfile profile) {
 
 void MainDialog::RefreshSummaries(DialogView& view) {
   TakeControls(view);
-  convert::RefreshSummaries(*state_);
+  securitySummary_ = settings::SecuritySummaryText(state_->settings);
+  documentSummary_ = settings::DocumentSummaryText(state_->settings);
   RefreshControls(view);
 }
 
@@ -376,6 +377,7 @@ void MainDialog::OnLoadSettings(DialogView& view) {
   convert::LoadSetupFile(*state_, platform::PathFromUtf8(*chosen), ui_);
   RefreshControls(view);
   ShowProfileIcons(view);
+  RefreshSummaries(view);
 }
 
 }  // namespace vellumor::dialog

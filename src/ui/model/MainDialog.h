@@ -106,7 +106,7 @@ class MainDialog final : public Dialog {
   void Abandon(DialogView& view);
 
   bool Bound() const { return controller_ != nullptr; }
-  convert::MainWindowState& State() { return *state_; }
+  convert::JobState& State() { return *state_; }
 
  private:
   struct Children;
@@ -123,9 +123,12 @@ class MainDialog final : public Dialog {
   platform::UserInteraction& ui_;
   const platform::Clock& clock_;
   app::MainController* controller_{nullptr};
-  convert::MainWindowState unboundState_;  // shown until Bind
-  convert::MainWindowState* state_{&unboundState_};
+  convert::JobState unboundState_;  // shown until Bind
+  convert::JobState* state_{&unboundState_};
   std::unique_ptr<Children> children_;  // made at Bind, on the bound record
+  // What the summary labels show; derived from the record, never stored.
+  std::string securitySummary_{"None"};
+  std::string documentSummary_{"None"};
   bool firstFocus_{true};
   bool converting_{false};
   bool cancelAfterConversion_{false};

@@ -16,16 +16,13 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 #include "ui/win32/NativeDialog.h"
-#include "updater/model/UpdaterDialogs.h"
+#include "updater/UpdaterWindows.h"
 
 #include <commctrl.h>
 
 namespace {
 
 using namespace vellumor;
-
-// The result of a call whose status window cannot be created.
-constexpr int kUpdateNoWindow = -1;
 
 std::string Copy(const char* text) {
   return text != nullptr ? std::string{text} : std::string{};
@@ -39,19 +36,24 @@ HMODULE ThisModule() {
   return module;
 }
 
-class NativeUpdaterFrontEnd final : public updater::UpdaterFrontEnd {
+// The moments of a call that wait for the user, in native windows over the status window.
+class NativeStatusHost final : public updater::StatusWindowHost {
  public:
-  explicit NativeUpdaterFrontEnd(platform::Shell& shell) : shell_{shell} {}
+  NativeStatusHost(native::NativeDialog& window, platform::Shell& shell) : window_{window}, shell_{shell} {}
 
-  void Tell(std::string_view text, Icon icon) override {
+  void PumpMessages() override { native::PumpMessages(); }
+  int RunOffer(updater::OfferRules& offer) override { return window_.RunModal(offer); }
+  void ShowMessage(updater::MessageIcon icon, std::string_view text) override {
     // Over whichever window of this thread is active, the caller's or the status window.
     ::MessageBoxW(::GetActiveWindow(), platform::WideFromUtf8(text).c_str(), L"Updater",
-                  MB_OK | (icon == Icon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION));
+                  MB_OK | (icon == updater::MessageIcon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION));
   }
-  void PumpMessages() override { native::PumpMessages(); }
+  void RunAbout(updater::UpdaterAboutRules& about) override { window_.RunModal(about); }
+  int StayOpen() override { return window_.RunModal(); }
   void OpenPage(std::string_view address) override { shell_.OpenDocument(address); }
 
  private:
+  native::NativeDialog& window_;
   platform::Shell& shell_;
 };
 
@@ -72,21 +74,21 @@ extern "C" int Update(const char* productName, const char* productVersion, const
     const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
     const std::unique_ptr<platform::HttpTransport> transport = platform::MakeHttpTransport();
     const std::unique_ptr<platform::Shell> shell = platform::MakeDesktopShell();
-    NativeUpdaterFrontEnd frontEnd{*shell};
     const updater::CheckServices services{*clock, registry, *transport, platform::SystemConnectionState,
                                           updater::OfferHosts{VELLUMOR_MAKER_HOST_NAME, VELLUMOR_PORTAL_DOMAIN_NAME}};
-    updater::UpdaterStatusRules rules{std::move(arguments), services, frontEnd};
+    updater::StatusRules rules{std::move(arguments), services};
     native::NativeDialog window{rules, native::DialogServices{ThisModule(), {}}, nullptr};
     std::string error;
     if (!window.Create(error)) {
-      return kUpdateNoWindow;
+      return updater::kUpdateNoWindow;
     }
+    NativeStatusHost host{window, *shell};
+    rules.Attach(host);
     // The whole check runs before the window is ever shown; it appears only when a network
     // failure stopped the check, and then stays until the user closes it.
     window.Prepare();
-    const int result = rules.Run();
-    return result == updater::UpdaterStatusRules::kStayOpen ? window.RunModal() : result;
+    return rules.Run(window);
   } catch (...) {
-    return kUpdateNoWindow;
+    return updater::kUpdateNoWindow;
   }
 }

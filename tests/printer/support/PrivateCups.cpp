@@ -143,7 +143,7 @@ ProcessResult PrivateCups::InstallProductPrinter(const std::filesystem::path& pr
   ProcessOptions options = Options();
   options.setEnvironment["CUPS_BACKEND_DIR"] = BackendFolder().string();
   return RunProcess({std::string{VELLUMOR_SOURCE_DIR} + "/scripts/install-printer.sh", "--backend",
-                     VELLUMOR_BACKEND_BINARY, "--program", program.string()},
+                     VELLUMOR_BACKEND_BINARY, "--program", program.string(), "--ppd", VELLUMOR_PPD},
                     options);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// The main window's working state: the settings record and the values the pipeline forms for
-// one job. Plain data, owned by the controller; the Qt main window only shows it.
+// The state of one job: the settings record and the values the pipeline forms for the job (the
+// output name, the document name, the run mode, the current setup file, the job's files and the
+// progress display). Plain data, owned by the controller; the main window shows it and what it
+// derives from it (the summaries) is the window's own.
 
 #include <filesystem>
 #include <string>
@@ -14,7 +16,7 @@ namespace vellumor::convert {
 
 inline constexpr std::string_view kNoFileName = "nofile.pdf";
 
-struct MainWindowState {
+struct JobState {
   settings::Settings settings;
   std::string OutputFileName;  // the "Filename:" field: a name without folder
   std::string BaseFileName;    // OutputFileName before prefix, postfix and date tokens
@@ -23,8 +25,6 @@ struct MainWindowState {
   bool NoJobData{false};       // standard input delivered nothing: settings mode
   bool KeepMainWindowOpen{false};
   std::filesystem::path CurrentSetupFile{std::string{settings::kDefaultSetupFileName}};
-  std::string SecuritySummary{"None"};
-  std::string DocumentSummary{"None"};
 
   // The files this job prints in print-files mode (handed over on the command line): its PDF is
   // never saved over one of them.
