@@ -88,6 +88,13 @@ if [ "$(echo "$exports" | sed -E 's/^\s*\[ *[0-9]+\] //')" != "Update" ]; then
 else
   echo "Updater.dll exports: Update"
 fi
+# It reads the web through the system's own client.
+if ! $objdump -p "$build/bin/Updater.dll" | grep -qi 'DLL Name: WININET.dll'; then
+  echo "FAILED: Updater.dll does not import WinINet" >&2
+  status=1
+else
+  echo "Updater.dll imports WININET.dll"
+fi
 # vellumor.exe imports Ghostscript's DLL, bound late: objdump shows the delay-load import
 # directory filled, and LLVM's reader names the DLL in it (binutils 2.40 does not list it).
 program="$build/bin/vellumor.exe"
