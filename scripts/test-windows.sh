@@ -89,7 +89,7 @@ else
   echo "Updater.dll exports: Update"
 fi
 # It reads the web through the system's own client.
-if ! $objdump -p "$build/bin/Updater.dll" | grep -qi 'DLL Name: WININET.dll'; then
+if ! grep -qi 'DLL Name: WININET.dll' <<<"$($objdump -p "$build/bin/Updater.dll")"; then
   echo "FAILED: Updater.dll does not import WinINet" >&2
   status=1
 else
