@@ -55,18 +55,11 @@ void NativeFrontEnd::CloseOnCancellation(int /*descriptor*/) {
 
 int NativeFrontEnd::Run(app::MainController& controller, const app::StartOutcome& outcome) {
   rules_.Bind(controller);
-  switch (outcome.mode) {
-    case app::StartMode::Finished:
-    case app::StartMode::PrintFiles:
-      return outcome.exitCode;
-    case app::StartMode::WaitForUser:
-      break;
-  }
+  // The window shows the state before the updater's check; it is shown after it.
   window_->Prepare();
-  // After an automatic conversion whose completion window asked for the settings, the window
-  // stays open without a check for updates.
-  if (!outcome.conversion && updater_.Callable()) {
-    updater_.CallUpdate(app::DefaultUpdateArguments());
+  int exitCode = app::kExitSuccess;
+  if (!app::PrepareToWait(outcome, updater_, exitCode)) {
+    return exitCode;
   }
   window_->RunModal();
   return app::kExitSuccess;
