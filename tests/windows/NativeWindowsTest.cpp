@@ -141,5 +141,29 @@ TEST(NativeWindowsTest, EscapeCancelsAndEnterPressesTheDefaultButton) {
   EXPECT_EQ(settings.SecOpenPassword, "typed");
 }
 
+// The main window drops both keys: Enter does not create a PDF and Escape does not close it; its
+// close box still does.
+TEST(NativeWindowsTest, TheMainWindowIgnoresEnterAndEscape) {
+  platform::QuietInteraction ui;
+  const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
+  dialog::MainDialog rules{ui, *clock};
+  ShownWindow shown{rules};
+  ASSERT_TRUE(shown.created);
+  NativeDialog& window = shown.window;
+  window.SetFocus(dialog::ids::kFileName);
+  for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+    ::PostMessageW(window.Control(dialog::ids::kFileName), WM_KEYDOWN, key, 0);
+    ::PostMessageW(window.Control(dialog::ids::kFileName), WM_CHAR, key == VK_RETURN ? L'\r' : 0x1B, 0);
+  }
+  ::PostMessageW(window.Window(), WM_NULL, 0, 0);
+  PumpMessages();
+  EXPECT_FALSE(window.Closed());
+  ::PostMessageW(window.Window(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(test::WaitUntil([&window] {
+    PumpMessages();
+    return window.Closed();
+  }));
+}
+
 }  // namespace
 }  // namespace vellumor::native

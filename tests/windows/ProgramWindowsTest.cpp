@@ -31,6 +31,8 @@ constexpr int kCreatePdf = 1;
 constexpr int kCancel = 2;
 constexpr int kFileName = 1014;
 constexpr int kAdvanced = 1015;
+constexpr int kSaveTo = 1006;
+constexpr int kPickerEdit = 14148;
 constexpr int kAbout = 16;
 
 class ProgramWindowsTest : public ::testing::Test {
@@ -94,6 +96,34 @@ TEST_F(ProgramWindowsTest, WithoutAJobTheMainWindowEditsTheSettingsAndCancelKeep
   EXPECT_EQ(program->WaitForExit(kWindowPatience), std::optional<DWORD>{0}) << program->Errors();
   // The settings were kept, the defaults among them.
   EXPECT_EQ(Setting("SaveAs"), "Save to users Desktop (automatic)");
+}
+
+// Choosing a save mode with a folder of its own opens the folder picker; a folder typed into its
+// edit field that does not exist yet is made when the user agrees, and becomes the folder.
+TEST_F(ProgramWindowsTest, TheFolderPickerTakesATypedFolderAndMakesIt) {
+  const std::filesystem::path folder = dir_ / "Relat\xC3\xB3rios" / "2026";
+  const auto program = Start({}, "");
+  HWND main = WaitForWindow(kMainCaption, program->Id());
+  ASSERT_NE(main, nullptr) << program->Errors();
+  HWND saveTo = ::GetDlgItem(main, kSaveTo);
+  ::SendMessageW(saveTo, CB_SETCURSEL, 4, 0);
+  ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(kSaveTo, CBN_SELCHANGE), reinterpret_cast<LPARAM>(saveTo));
+  HWND picker = WaitForWindow(L"Save to path...", program->Id(), true);
+  ASSERT_NE(picker, nullptr);
+  const std::wstring typed = folder.native();
+  ::SendMessageW(::GetDlgItem(picker, kPickerEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+  test::Screenshot(picker, "folder-picker");
+  PressButton(picker, IDOK);
+  HWND question = WaitForWindow(L"Vellumor", program->Id(), true);
+  ASSERT_NE(question, nullptr);
+  PressButton(question, IDYES);
+  ASSERT_TRUE(WaitUntil([picker] { return !::IsWindow(picker); }));
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+  ASSERT_TRUE(PressButton(main, kCancel));
+  EXPECT_EQ(program->WaitForExit(kWindowPatience), std::optional<DWORD>{0}) << program->Errors();
+  EXPECT_EQ(Setting("SaveToPath"), Utf8FromPath(folder));
+  EXPECT_EQ(Setting("SaveAs"), "Use source filename, save to a specific folder (manual)");
 }
 
 // The document name comes from the command line with letters outside ASCII, and names the PDF.
