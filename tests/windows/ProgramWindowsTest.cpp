@@ -101,7 +101,7 @@ TEST_F(ProgramWindowsTest, WithoutAJobTheMainWindowEditsTheSettingsAndCancelKeep
 // Choosing a save mode with a folder of its own opens the folder picker; a folder typed into its
 // edit field that does not exist yet is made when the user agrees, and becomes the folder.
 TEST_F(ProgramWindowsTest, TheFolderPickerTakesATypedFolderAndMakesIt) {
-  const std::filesystem::path folder = dir_ / PathFromUtf8("Relat\xC3\xB3rios") / "2026";
+  const std::filesystem::path folder = dir_.Path() / PathFromUtf8("Relat\xC3\xB3rios") / "2026";
   const auto program = Start({}, "");
   HWND main = WaitForWindow(kMainCaption, program->Id());
   ASSERT_NE(main, nullptr) << program->Errors();
