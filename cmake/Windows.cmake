@@ -8,6 +8,8 @@ if(NOT MINGW)
 endif()
 
 find_package(Threads REQUIRED)
+# Resource scripts: the program's manifest.
+enable_language(RC)
 
 # Windows 7 and later: the safe library search (LOAD_LIBRARY_SEARCH_*) and the known folders.
 target_compile_definitions(vellumor_common_cfg INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601)
@@ -57,6 +59,7 @@ add_subdirectory(src/agent)
 add_subdirectory(src/app)
 add_subdirectory(src/ui/model)
 add_subdirectory(src/ui/win32)
+add_subdirectory(src/monitor)
 add_subdirectory(src/updater/win32)
 
 if(VELLUMOR_TESTS)

@@ -18,16 +18,21 @@ packages=(
 
 # With --windows: the MinGW-w64 cross compilers (POSIX thread model) with LLD and LLVM's
 # dlltool, which together write the delay-load import directory, zlib for MinGW-w64 and dpkg-source to unpack the sources of the
-# libraries built for Windows, Wine's 64-bit loader to run the x86_64 test programs, and
-# GoogleTest's source to build it with the cross compiler; Qt to draw the windows' images on this
-# machine, and a display server of its own, a pointer and keyboard driver and a screen grabber
-# for the tests of the windows under Wine.
+# libraries built for Windows, autoconf to regenerate Ghostscript's configure script as Debian's
+# build does, Wine's 64-bit loader for the x86_64 test programs and its 32-bit one (an i386
+# package) for the i686 ones, GoogleTest's source to build it with the cross compiler, and the
+# Linux engine and readers the Windows engine's PDFs are compared with, and NSIS for the installer;
+# Qt to draw the windows' images on this machine, and a display server of its own, a pointer and
+# keyboard driver and a screen grabber for the tests of the windows under Wine.
+windows=0
 if [ "${1:-}" = "--windows" ]; then
+  windows=1
   packages=(
     cmake ninja-build
-    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix lld llvm-14 libz-mingw-w64-dev dpkg-dev
-    wine64
-    googletest libgs-dev qpdf
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix lld llvm-14 libz-mingw-w64-dev dpkg-dev autoconf
+    wine64 wine32:i386
+    googletest libgs-dev ghostscript qpdf poppler-utils
+    nsis
     qt6-base-dev xvfb xauth xdotool imagemagick
   )
 fi
@@ -44,6 +49,10 @@ if ((${#missing[@]})); then
   sudo_cmd=()
   if [ "$(id -u)" -ne 0 ]; then
     sudo_cmd=(sudo)
+  fi
+  # 32-bit Wine is a package of the i386 architecture, which apt offers only once dpkg knows it.
+  if [ "$windows" = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
   fi
   "${sudo_cmd[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

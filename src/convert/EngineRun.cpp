@@ -150,7 +150,7 @@ std::vector<std::string> EngineRunArguments(const EngineJob& job) {
   arguments.push_back(PageCountProbe("before"));
   arguments.emplace_back(kEngineStandardInput);
   if (job.marks) {
-    arguments.push_back(job.marks->string());
+    arguments.push_back(platform::Utf8FromPath(*job.marks));
   }
   arguments.emplace_back("-c");
   arguments.push_back(PageCountProbe("after"));

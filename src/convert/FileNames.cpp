@@ -4,6 +4,7 @@
 #include <string>
 
 #include "convert/JobState.h"
+#include "platform/PathText.h"
 #include "platform/Text.h"
 
 namespace vellumor::convert {
@@ -106,7 +107,8 @@ std::string SoundFileName(std::string_view name) {
   if (stem.find_first_not_of('.') == std::string_view::npos) {
     return std::string{kNoFileName};
   }
-  return std::string{stem} + clean.substr(clean.size() - ending);
+  std::string kept = platform::FileNameTheSystemKeeps(std::string{stem} + clean.substr(clean.size() - ending));
+  return kept.empty() ? std::string{kNoFileName} : kept;
 }
 
 JobTitle ExtractJobTitle(std::string_view header) {

@@ -16,7 +16,8 @@ inline constexpr std::size_t kMaxFileNameBytes = 241;
 
 // A name the PDF can be saved under: the nine illegal characters and every control character
 // removed; a name with nothing but dots before its ".pdf" (a hidden file, or the folder itself)
-// becomes "nofile.pdf"; a long name is shortened at a character boundary, keeping its ".pdf".
+// becomes "nofile.pdf"; a long name is shortened at a character boundary, keeping its ".pdf"; a
+// name the system would take for something else (a device on Windows) is made one it keeps.
 std::string SoundFileName(std::string_view name);
 
 // Reading the title from the head of a job (its first 520 bytes at most).

@@ -9,6 +9,7 @@
 #include "convert/FileNames.h"
 #include "convert/OutputNaming.h"
 #include "platform/InputCopy.h"
+#include "platform/PathText.h"
 
 namespace vellumor::convert {
 
@@ -73,7 +74,7 @@ void ReceivePrintJob(JobState& state, const Services& services, int input) {
       state.settings.SaveAs = std::string{settings::entries::kAskAuto};
       state.OutputFileName = OutputNameFromTitle(kNoFileName);
     } else {
-      state.OutputFileName = OutputNameFromTitle(title.title);
+      state.OutputFileName = OutputNameFromTitle(platform::Utf8FromJobText(title.title));
     }
   }
   ApplyNamingRules(state, services.clock);

@@ -16,6 +16,11 @@ namespace vellumor::platform {
 
 enum class RegistryRoot { LocalMachine, CurrentUser };
 
+// Where a user's own settings are written. On Windows that is the user's hive: a standard user
+// cannot write the machine's, which holds the installer's defaults for everyone. The emulated
+// registry's machine hive is the user's own file, so there the settings stay where they were.
+RegistryRoot UserSettingsRoot();
+
 // Value types, numbered as on Windows.
 inline constexpr std::uint32_t kRegSz = 1;
 inline constexpr std::uint32_t kRegExpandSz = 2;

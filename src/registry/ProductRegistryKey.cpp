@@ -1,5 +1,6 @@
 #include "registry/ProductRegistryKey.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Text.h"
@@ -9,9 +10,23 @@ namespace vellumor::registry {
 namespace win_error = platform::win_error;
 using platform::RegistryRoot;
 
+namespace {
+
+// The layers in the order they are read, each one's values counting over those before it: the
+// machine's defaults, then the user's own settings where the platform keeps them apart.
+std::vector<RegistryRoot> Layers() {
+  std::vector<RegistryRoot> layers{RegistryRoot::LocalMachine};
+  if (platform::UserSettingsRoot() != RegistryRoot::LocalMachine) {
+    layers.push_back(platform::UserSettingsRoot());
+  }
+  return layers;
+}
+
+}  // namespace
+
 bool ProductRegistryKey::Create(std::string_view keyPath) {
   Close();
-  if (keyPath.empty() || registry_->CreateKey(RegistryRoot::LocalMachine, keyPath) != win_error::kSuccess) {
+  if (keyPath.empty() || registry_->CreateKey(platform::UserSettingsRoot(), keyPath) != win_error::kSuccess) {
     return false;
   }
   keyPath_ = std::string{keyPath};
@@ -21,7 +36,8 @@ bool ProductRegistryKey::Create(std::string_view keyPath) {
 
 bool ProductRegistryKey::Open(std::string_view keyPath) {
   Close();
-  if (keyPath.empty() || registry_->OpenKey(RegistryRoot::LocalMachine, keyPath) != win_error::kSuccess) {
+  if (keyPath.empty() || (registry_->OpenKey(RegistryRoot::LocalMachine, keyPath) != win_error::kSuccess &&
+                          registry_->OpenKey(RegistryRoot::CurrentUser, keyPath) != win_error::kSuccess)) {
     return false;
   }
   keyPath_ = std::string{keyPath};
@@ -36,8 +52,31 @@ long ProductRegistryKey::OpenSnapshot(std::string_view keyPath, std::string& pro
     return win_error::kBadArguments;
   }
   std::vector<platform::RegistryValue> values;
-  if (const long result = registry_->ReadKey(RegistryRoot::LocalMachine, keyPath, values, problem);
-      result != win_error::kSuccess) {
+  long result = win_error::kFileNotFound;
+  for (const RegistryRoot root : Layers()) {
+    std::vector<platform::RegistryValue> layer;
+    std::string layerProblem;
+    const long read = registry_->ReadKey(root, keyPath, layer, layerProblem);
+    if (read == win_error::kFileNotFound) {
+      continue;
+    }
+    if (read != win_error::kSuccess) {
+      // A layer that exists but cannot be read must not quietly give way to the one below it.
+      problem = layerProblem;
+      return read;
+    }
+    result = win_error::kSuccess;
+    for (platform::RegistryValue& value : layer) {
+      const auto same = std::find_if(values.begin(), values.end(),
+                                     [&](const platform::RegistryValue& known) { return known.name == value.name; });
+      if (same != values.end()) {
+        *same = std::move(value);
+      } else {
+        values.push_back(std::move(value));
+      }
+    }
+  }
+  if (result != win_error::kSuccess) {
     return result;
   }
   keyPath_ = std::string{keyPath};
@@ -56,7 +95,10 @@ void ProductRegistryKey::SetText(std::string_view name, std::string_view text) {
   if (!open_) {
     return;
   }
-  registry_->SetValue(RegistryRoot::LocalMachine, keyPath_,
+  if (registry_->CreateKey(platform::UserSettingsRoot(), keyPath_) != win_error::kSuccess) {
+    return;
+  }
+  registry_->SetValue(platform::UserSettingsRoot(), keyPath_,
                       platform::RegistryValue{std::string{name}, platform::kRegSz, std::string{text}});
 }
 
@@ -74,12 +116,14 @@ bool ProductRegistryKey::StoreTexts(std::string_view keyPath, const NamedTexts& 
   for (const auto& [name, text] : texts) {
     values.push_back(platform::RegistryValue{std::string{name}, platform::kRegSz, text});
   }
-  return registry_->SetValues(RegistryRoot::LocalMachine, keyPath, values) == win_error::kSuccess;
+  return registry_->SetValues(platform::UserSettingsRoot(), keyPath, values) == win_error::kSuccess;
 }
 
 bool ProductRegistryKey::FindValue(std::string_view name, platform::RegistryValue& value) const {
   if (!snapshot_) {
-    return registry_->QueryValue(RegistryRoot::LocalMachine, keyPath_, name, value) == win_error::kSuccess;
+    // The user's value counts over the machine's.
+    return registry_->QueryValue(platform::UserSettingsRoot(), keyPath_, name, value) == win_error::kSuccess ||
+           registry_->QueryValue(RegistryRoot::LocalMachine, keyPath_, name, value) == win_error::kSuccess;
   }
   for (const platform::RegistryValue& candidate : *snapshot_) {
     if (candidate.name == name) {

@@ -1,6 +1,9 @@
 #pragma once
-// The accessor for the product key under HKEY_LOCAL_MACHINE, used by the settings store and by
-// the updater. Every value is a REG_SZ text; flags and numbers are stored as decimal text.
+// The accessor for the product key, used by the settings store and by the updater. The key is
+// read under HKEY_LOCAL_MACHINE (the defaults every user starts from) and then where the platform
+// keeps a user's own settings (platform::UserSettingsRoot: HKEY_CURRENT_USER on Windows), whose
+// values count over the machine's; it is written there and nowhere else. Every value is a REG_SZ
+// text; flags and numbers are stored as decimal text.
 
 #include <cstdint>
 #include <optional>
@@ -19,9 +22,9 @@ class ProductRegistryKey final {
  public:
   explicit ProductRegistryKey(platform::Registry& registry) : registry_{&registry} {}
 
-  // Creates the key if missing and opens it.
+  // Creates the user's key if missing and opens it.
   bool Create(std::string_view keyPath);
-  // Opens the existing key.
+  // Opens the key when the machine or the user has it.
   bool Open(std::string_view keyPath);
   // Opens the existing key and takes all its values from one read of the registry; GetText and
   // GetNumber then answer from that snapshot until the key is closed, so values written together
@@ -32,6 +35,7 @@ class ProductRegistryKey final {
   bool IsOpen() const { return open_; }
 
   // Write failures are not reported: a failed value does not keep the others from being written.
+  // The user's key is made when only the machine's was there.
   void SetText(std::string_view name, std::string_view text);
   void SetNumber(std::string_view name, std::int32_t number);
   // Creates the key if missing and writes every (name, text) in one change: a reader sees all of

@@ -25,14 +25,19 @@ SettingsLoad LoadSettingsFromRegistry(platform::Registry& registry, Settings& se
   return load;
 }
 
-bool SaveSettingsToRegistry(platform::Registry& registry, const Settings& settings) {
+registry::ProductRegistryKey::NamedTexts SettingsAsRegistryTexts(const Settings& settings) {
   registry::ProductRegistryKey::NamedTexts texts;
   texts.reserve(RegistryFieldOrder().size());
   for (const FieldInfo& field : RegistryFieldOrder()) {
     texts.emplace_back(field.name,
                        field.kind == FieldKind::Text ? settings.*field.text : std::to_string(settings.*field.number));
   }
-  return registry::ProductRegistryKey{registry}.StoreTexts(registry::kProductKeyPath, texts);
+  return texts;
+}
+
+bool SaveSettingsToRegistry(platform::Registry& registry, const Settings& settings) {
+  return registry::ProductRegistryKey{registry}.StoreTexts(registry::kProductKeyPath,
+                                                           SettingsAsRegistryTexts(settings));
 }
 
 }  // namespace vellumor::settings

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Registry.h"
+#include "registry/ProductRegistryKey.h"
 #include "settings/Settings.h"
 
 namespace vellumor::settings {
@@ -16,6 +17,8 @@ struct SettingsLoad {
 // Reads every field stored in the product key over `settings`, all from one read of the
 // registry; fields without a stored value (or with empty data) keep their current value.
 SettingsLoad LoadSettingsFromRegistry(platform::Registry& registry, Settings& settings);
+// The 42 fields as the registry holds them: (value name, text) in the order they are written.
+registry::ProductRegistryKey::NamedTexts SettingsAsRegistryTexts(const Settings& settings);
 // Writes all 42 fields in one change of the registry, so that a job starting meanwhile reads
 // the previous settings or these, never half of each; false when nothing could be written.
 bool SaveSettingsToRegistry(platform::Registry& registry, const Settings& settings);

@@ -25,19 +25,23 @@ Settings Sample() {
 
 class RegistryStoreTest : public ::testing::Test {
  protected:
-  void CreateProductKey() {
-    ASSERT_EQ(registry_.CreateKey(RegistryRoot::LocalMachine, registry::kProductKeyPath),
-              platform::win_error::kSuccess);
+  // In the layer the program writes: the user's own settings.
+  void CreateProductKey(RegistryRoot root = platform::UserSettingsRoot()) {
+    ASSERT_EQ(registry_.CreateKey(root, registry::kProductKeyPath), platform::win_error::kSuccess);
   }
-  void Store(std::string_view name, std::string_view text) {
-    ASSERT_EQ(registry_.SetValue(RegistryRoot::LocalMachine, registry::kProductKeyPath,
+  void Store(std::string_view name, std::string_view text, RegistryRoot root = platform::UserSettingsRoot()) {
+    CreateProductKey(root);
+    ASSERT_EQ(registry_.SetValue(root, registry::kProductKeyPath,
                                  RegistryValue{std::string{name}, platform::kRegSz, std::string{text}}),
               platform::win_error::kSuccess);
   }
+  // The value a load sees: the user's over the machine's.
   std::string Stored(std::string_view name) {
     RegistryValue value;
-    EXPECT_EQ(registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, name, value),
-              platform::win_error::kSuccess)
+    EXPECT_TRUE(registry_.QueryValue(platform::UserSettingsRoot(), registry::kProductKeyPath, name, value) ==
+                    platform::win_error::kSuccess ||
+                registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, name, value) ==
+                    platform::win_error::kSuccess)
         << name;
     return value.data;
   }
@@ -65,6 +69,25 @@ TEST_F(RegistryStoreTest, SavedRecordLoadsBackEqual) {
   EXPECT_EQ(loaded, saved);
 }
 
+TEST_F(RegistryStoreTest, TheUsersValuesCountOverTheMachinesAndOnlyTheUsersAreWritten) {
+  Store("Quality", "eBook: medium quality", RegistryRoot::LocalMachine);
+  Store("DocAuthor", "Machine default", RegistryRoot::LocalMachine);
+  Store("DocAuthor", "Ada");  // the user's own
+  Settings settings{DefaultSettings("/home/ada")};
+  ASSERT_TRUE(LoadSettingsFromRegistry(registry_, settings).opened);
+  EXPECT_EQ(settings.Quality, "eBook: medium quality");
+  EXPECT_EQ(settings.DocAuthor, "Ada");
+
+  settings.DocAuthor = "Grace";
+  ASSERT_TRUE(SaveSettingsToRegistry(registry_, settings));
+  EXPECT_EQ(Stored("DocAuthor"), "Grace");
+  RegistryValue machine;
+  ASSERT_EQ(registry_.QueryValue(RegistryRoot::LocalMachine, registry::kProductKeyPath, "DocAuthor", machine),
+            platform::win_error::kSuccess);
+  // Where users have a hive of their own, the machine's defaults stay as the installer wrote them.
+  EXPECT_EQ(machine.data, platform::UserSettingsRoot() == RegistryRoot::CurrentUser ? "Machine default" : "Grace");
+}
+
 TEST_F(RegistryStoreTest, SaveWritesEveryFieldAsTextInOrder) {
   CreateProductKey();
   Store("AdvLastUpdateCheck", "20240101");  // the updater's value is left alone
@@ -74,7 +97,7 @@ TEST_F(RegistryStoreTest, SaveWritesEveryFieldAsTextInOrder) {
   ASSERT_TRUE(SaveSettingsToRegistry(registry_, settings));
 
   std::vector<RegistryValue> values;
-  ASSERT_EQ(registry_.ListValues(RegistryRoot::LocalMachine, registry::kProductKeyPath, values),
+  ASSERT_EQ(registry_.ListValues(platform::UserSettingsRoot(), registry::kProductKeyPath, values),
             platform::win_error::kSuccess);
   ASSERT_EQ(values.size(), static_cast<std::size_t>(kSettingsFieldCount) + 1);
   EXPECT_EQ(values[0].name, "AdvLastUpdateCheck");

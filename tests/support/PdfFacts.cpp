@@ -6,8 +6,6 @@
 
 #include <exception>
 
-#include "support/Process.h"
-
 namespace vellumor::test {
 
 PdfFacts InspectPdf(const std::filesystem::path& pdf, const std::string& password) {
@@ -15,7 +13,9 @@ PdfFacts InspectPdf(const std::filesystem::path& pdf, const std::string& passwor
   try {
     QPDF document;
     document.setSuppressWarnings(true);
-    document.processFile(pdf.c_str(), password.empty() ? nullptr : password.c_str());
+    // UTF-8 on every system: qpdf takes file names so (on Windows too).
+    const std::u8string name = pdf.u8string();
+    document.processFile(reinterpret_cast<const char*>(name.c_str()), password.empty() ? nullptr : password.c_str());
     facts.opened = true;
     const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
     facts.pages = static_cast<int>(pages.size());
@@ -61,15 +61,6 @@ PdfFacts InspectPdf(const std::filesystem::path& pdf, const std::string& passwor
     facts.error = error.what();
   }
   return facts;
-}
-
-std::string PdfText(const std::filesystem::path& pdf, const std::string& password) {
-  std::vector<std::string> arguments{"pdftotext", "-layout"};
-  if (!password.empty()) {
-    arguments.insert(arguments.end(), {"-upw", password});
-  }
-  arguments.insert(arguments.end(), {pdf.string(), "-"});
-  return RunProcess(arguments).out;
 }
 
 }  // namespace vellumor::test

@@ -179,6 +179,37 @@ TEST_F(ProgramTest, AJobOnStandardInputBecomesAPdfOnTheDesktop) {
   std::filesystem::remove(pdf);
 }
 
+// Names Windows would take for a device or shorten, a title in the ANSI code page, and a path
+// past MAX_PATH: each still gives a PDF under the name the program reports.
+TEST_F(ProgramTest, TitlesWindowsWouldMisreadStillGiveAPdf) {
+  // A folder deep enough that the PDF's path is longer than MAX_PATH.
+  const std::filesystem::path folder = dir_.Path() / std::string(120, 'f') / std::string(120, 'g');
+  ASSERT_TRUE(std::filesystem::create_directories(folder));
+  Settings({{"SaveAs", kRegSz, "Use source filename, save to a specific folder (automatic)"},
+            {"SaveToPath", kRegSz, Utf8FromPath(folder)}});
+  wchar_t cafe[8]{};
+  ASSERT_GT(::MultiByteToWideChar(CP_ACP, 0, "Caf\xE9", 4, cafe, 8), 0);
+  const std::string ansiName = Utf8FromWide(cafe);
+  const std::string longTitle(200, 'x');
+  for (const auto& [title, name] : {std::pair<std::string, std::string>{"CON", "CON_.pdf"},
+                                    {"lpt1.draft", "lpt1_.draft.pdf"},
+                                    {"Caf\xE9", ansiName + ".pdf"},
+                                    {longTitle, longTitle + ".pdf"}}) {
+    const ProgramRun run = Run({}, Job(title, 1));
+    EXPECT_EQ(run.exitCode, 0U) << title << ": " << run.err;
+    const std::filesystem::path pdf = folder / PathFromUtf8(name);
+    EXPECT_EQ(run.out, Utf8FromPath(pdf) + "\r\n");
+    EXPECT_EQ(test::PageTextsOf(test::ReadFileBytes(pdf)).size(), 1U) << name;
+  }
+  // A fixed name that ends in a dot and a blank, which Windows would drop behind the program's back.
+  Settings({{"AdvFixedFilename", kRegSz, "Summary. "}});
+  const ProgramRun run = Run({}, Job("any", 1));
+  EXPECT_EQ(run.out, Utf8FromPath(folder / "Summary") + "\r\n") << run.err;
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / "Summary"));
+  EXPECT_GT(Utf8FromPath(folder / longTitle).size(), std::size_t{MAX_PATH});
+  EXPECT_EQ(ansiName.find("\xEF\xBF\xBD"), std::string::npos);  // never U+FFFD
+}
+
 TEST_F(ProgramTest, AppendingKeepsTheOldPagesFirst) {
   Settings({{"AdvAppend", kRegSz, "Append to existing"}});
   const std::string title = Title();

@@ -11,4 +11,12 @@ std::string Utf8FromPath(const std::filesystem::path& path) {
   return path.native();
 }
 
+std::string FileNameTheSystemKeeps(std::string name) {
+  return name;
+}
+
+std::string Utf8FromJobText(std::string_view bytes) {
+  return std::string{bytes};
+}
+
 }  // namespace vellumor::platform

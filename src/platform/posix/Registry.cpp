@@ -143,6 +143,10 @@ void Registry::Report(RegistryRoot root, const HiveDamage& damage) const {
   reported = true;
 }
 
+RegistryRoot UserSettingsRoot() {
+  return RegistryRoot::LocalMachine;
+}
+
 std::filesystem::path Registry::DefaultFolder() {
   if (std::optional<std::string> folder = GetEnvironmentVariable("VELLUMOR_REGISTRY"); folder && !folder->empty()) {
     return *folder;

@@ -1,6 +1,8 @@
 // Requests to stop the job on Windows: Ctrl+C and Ctrl+Break, the console closed, the user
-// logging off and the system shutting down. The system calls the handler on a thread of its
-// own; it records the request and sets an event, and the work stops at its next check.
+// logging off and the system shutting down, and the Vellumor port's word that the job was
+// cancelled in the print queue or cut short (PortChannel.h). The system calls the handlers on
+// threads of their own; they record the request and set an event, and the work stops at its next
+// check.
 
 #include "platform/Cancellation.h"
 
@@ -8,6 +10,7 @@
 
 #include <atomic>
 
+#include "platform/win32/PortChannel.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
@@ -19,16 +22,31 @@ constexpr DWORD kInputPollMs = 50;
 // returns; it waits this long for the work to clean up first.
 constexpr DWORD kCleanupWaitMs = 4000;
 
-std::atomic<DWORD> gRequest{0};  // the control event + 1; 0 before any arrived
+// The port's requests, numbered beyond the console's control events.
+constexpr DWORD kPortCancelled = 0x100;
+constexpr DWORD kPortCutShort = 0x101;
+
+std::atomic<DWORD> gRequest{0};  // the control event + 1, or a port request; 0 before any arrived
 HANDLE gRequested = nullptr;     // set once a request arrived
 HANDLE gFinished = nullptr;      // set when the watch ends, the work having cleaned up
+HANDLE gPortWait = nullptr;      // the system's wait for the port's cancellation
 bool gWatching = false;
 bool gHandling = false;
 
-BOOL WINAPI OnConsoleControl(DWORD event) {
+void Record(DWORD request) {
   DWORD none = 0;
-  gRequest.compare_exchange_strong(none, event + 1);
-  ::SetEvent(gRequested);
+  gRequest.compare_exchange_strong(none, request);
+  if (gRequested != nullptr) {
+    ::SetEvent(gRequested);
+  }
+}
+
+void CALLBACK OnPortCancelled(void*, BOOLEAN) {
+  Record(kPortCancelled);
+}
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  Record(event + 1);
   if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
     ::WaitForSingleObject(gFinished, kCleanupWaitMs);
   }
@@ -55,6 +73,9 @@ std::unique_ptr<Cancellation> Cancellation::Watch() {
   gRequest = 0;
   gWatching = true;
   gHandling = true;
+  if (const HANDLE portCancelled = ThisProcessPortChannel().cancelled; portCancelled != nullptr) {
+    ::RegisterWaitForSingleObject(&gPortWait, portCancelled, OnPortCancelled, nullptr, INFINITE, WT_EXECUTEONLYONCE);
+  }
   return std::unique_ptr<Cancellation>{new Cancellation};
 }
 
@@ -70,6 +91,11 @@ void Cancellation::StopWatching() {
   if (gHandling) {
     ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
     gHandling = false;
+  }
+  if (gPortWait != nullptr) {
+    // Waits for a callback already running, so none runs after the watch is gone.
+    ::UnregisterWaitEx(gPortWait, INVALID_HANDLE_VALUE);
+    gPortWait = nullptr;
   }
 }
 
@@ -89,6 +115,10 @@ std::string Cancellation::SignalName() const {
       return "console closed";
     case CTRL_LOGOFF_EVENT + 1:
       return "logoff";
+    case kPortCancelled:
+      return "cancelled in the print queue";
+    case kPortCutShort:
+      return "the print job ended before it was complete";
     default:
       return "shutdown";
   }
@@ -118,6 +148,14 @@ bool Cancellation::WaitReadable(int fd) const {
       return false;
     }
   }
+}
+
+void RecordPortJobCutShort() {
+  Record(kPortCutShort);
+}
+
+HANDLE CancellationRequestedEvent() {
+  return gWatching ? gRequested : nullptr;
 }
 
 bool PauseUnlessCancelled(const Cancellation* cancellation, int milliseconds) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/PortChannel.h"
 
 namespace vellumor::platform {
 namespace {
@@ -44,6 +45,12 @@ Result CopyAll(HANDLE input, HANDLE output, std::size_t headBytes, std::string& 
       got = 0;
     }
     if (got == 0) {
+      // The end of a pipe alone does not say the job is whole: the port also closes it when the
+      // job was cancelled in the queue, and then not even an empty job may open the editor.
+      if (PortJobCutShort()) {
+        RecordPortJobCutShort();
+        return Result::Cancelled;
+      }
       return first ? Result::NoData : Result::Copied;
     }
     first = false;

@@ -14,6 +14,7 @@
 #include "platform/SystemEvents.h"
 #include "platform/Text.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/LongPath.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
@@ -88,7 +89,7 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
   OutputTarget target{State::Locked};
   target.fd_ = HandleToLong(mutex.Release());
   target.path_ = path;
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
   const auto fail = [&target](State state, std::string error) {
     target.Release();
     target.state_ = state;
@@ -113,7 +114,7 @@ OutputTarget OutputTarget::Open(const std::filesystem::path& path, const Cancell
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return fail(State::Protected, "");
   }
-  FileHandle file{::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+  FileHandle file{::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
   if (!file.Valid()) {
@@ -147,7 +148,7 @@ bool OutputTarget::Unchanged() const {
   if (fd_ == -1 || state_ != State::Locked) {
     return false;
   }
-  const FileHandle file{::CreateFileW(path_.c_str(), FILE_READ_ATTRIBUTES,
+  const FileHandle file{::CreateFileW(LongPath(path_).c_str(), FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
   const std::optional<Version> now = file.Valid() ? VersionOf(file.Get()) : std::nullopt;

@@ -118,6 +118,10 @@ std::optional<std::wstring> ExactName(HKEY key, std::string_view name, long& res
 Registry::Registry(std::filesystem::path folder, Diagnostics diagnostics)
     : folder_{std::move(folder)}, diagnostics_{std::move(diagnostics)} {}
 
+RegistryRoot UserSettingsRoot() {
+  return RegistryRoot::CurrentUser;
+}
+
 std::filesystem::path Registry::DefaultFolder() {
   // The machine's registry, unless a private one is asked for (isolated runs of the program).
   if (std::optional<std::string> folder = GetEnvironmentVariable("VELLUMOR_REGISTRY"); folder && !folder->empty()) {

@@ -10,6 +10,7 @@
 
 #include "platform/JournalFormat.h"
 #include "platform/SystemEvents.h"
+#include "platform/win32/LongPath.h"
 #include "platform/win32/RandomName.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
@@ -33,7 +34,7 @@ std::optional<StagedFile> StagedFile::Create(const std::filesystem::path& folder
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::filesystem::path path = folder / PathFromUtf8(std::string{journal::kStagedPrefix} + tagPart +
                                                        RandomNamePart() + std::string{extension});
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+    const HANDLE file = ::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -65,15 +66,16 @@ StagedFile::Publish StagedFile::PublishAs(const std::filesystem::path& target, b
   if (fd_ != -1) {
     ::CloseHandle(HandleOf(std::exchange(fd_, -1)));
   }
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  const DWORD attributes = ::GetFileAttributesW(LongPath(target).c_str());
   bool renamed = false;
   if (!replace || attributes == INVALID_FILE_ATTRIBUTES) {
-    renamed = ::MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    renamed = ::MoveFileExW(LongPath(path_).c_str(), LongPath(target).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
   } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     // A link at the name is replaced itself, never written through.
-    renamed = ::MoveFileExW(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    renamed = ::MoveFileExW(LongPath(path_).c_str(), LongPath(target).c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   } else {
-    renamed = ::ReplaceFileW(target.c_str(), path_.c_str(), nullptr,
+    renamed = ::ReplaceFileW(LongPath(target).c_str(), LongPath(path_).c_str(), nullptr,
                              REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr) != 0;
   }
   if (!renamed) {
@@ -90,7 +92,7 @@ void StagedFile::Discard() {
     ::CloseHandle(HandleOf(std::exchange(fd_, -1)));
   }
   if (present_) {
-    ::DeleteFileW(path_.c_str());
+    ::DeleteFileW(LongPath(path_).c_str());
     present_ = false;
   }
 }

@@ -1,7 +1,11 @@
 #include "platform/win32/WideText.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <limits>
 
+#include "platform/PathText.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace vellumor::platform {
@@ -38,6 +42,58 @@ std::filesystem::path PathFromUtf8(std::string_view text) {
 
 std::string Utf8FromPath(const std::filesystem::path& path) {
   return Utf8FromWide(path.native());
+}
+
+namespace {
+
+bool IsReservedDeviceName(std::string_view stem) {
+  constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+  const auto same = [](std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
+  };
+  for (const std::string_view device : kDevices) {
+    if (same(stem, device)) {
+      return true;
+    }
+  }
+  return stem.size() == 4 && (same(stem.substr(0, 3), "COM") || same(stem.substr(0, 3), "LPT")) && stem[3] >= '1' &&
+         stem[3] <= '9';
+}
+
+}  // namespace
+
+std::string FileNameTheSystemKeeps(std::string name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
+    name.pop_back();
+  }
+  // The device is named by what comes before the first dot, blanks at its end not counted.
+  const std::size_t dot = std::min(name.find('.'), name.size());
+  std::size_t stemEnd = dot;
+  while (stemEnd > 0 && name[stemEnd - 1] == ' ') {
+    --stemEnd;
+  }
+  if (IsReservedDeviceName(std::string_view{name}.substr(0, stemEnd))) {
+    name.insert(stemEnd, "_");
+  }
+  return name;
+}
+
+std::string Utf8FromJobText(std::string_view bytes) {
+  if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    return std::string{bytes};
+  }
+  const int length = static_cast<int>(bytes.size());
+  if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0) > 0) {
+    return std::string{bytes};
+  }
+  const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
+  if (needed > 0) {
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), needed);
+  }
+  return Utf8FromWide(wide);
 }
 
 }  // namespace vellumor::platform

@@ -13,22 +13,26 @@ CheckFixture::CheckFixture()
       transport_{
           platform::MakeHttpTransport({std::chrono::seconds{3}, std::chrono::seconds{2}, std::chrono::seconds{10}})} {}
 
+// The product key in the layer the program and the updater write: the user's own settings.
 void CheckFixture::CreateProductKey() {
-  registry_.CreateKey(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"));
+  registry_.CreateKey(platform::UserSettingsRoot(), updater::ProductKeyPath("Vellumor"));
 }
 
 void CheckFixture::SetValue(std::string_view name, std::string_view text) {
-  registry_.SetValue(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"),
+  CreateProductKey();
+  registry_.SetValue(platform::UserSettingsRoot(), updater::ProductKeyPath("Vellumor"),
                      platform::RegistryValue{std::string{name}, platform::kRegSz, std::string{text}});
 }
 
 std::string CheckFixture::StoredValue(std::string_view name) const {
+  // What the next check reads: the user's value over the machine's.
   platform::RegistryValue value;
-  if (registry_.QueryValue(RegistryRoot::LocalMachine, updater::ProductKeyPath("Vellumor"), name, value) !=
-      platform::win_error::kSuccess) {
-    return "<missing>";
+  for (const RegistryRoot root : {platform::UserSettingsRoot(), RegistryRoot::LocalMachine}) {
+    if (registry_.QueryValue(root, updater::ProductKeyPath("Vellumor"), name, value) == platform::win_error::kSuccess) {
+      return value.data;
+    }
   }
-  return value.data;
+  return "<missing>";
 }
 
 void CheckFixture::ServeVersions(const std::string& maker, const std::string& portal) {
