@@ -35,6 +35,20 @@ target_link_libraries(vellumor_qpdf INTERFACE ${VELLUMOR_WINDOWS_LIBRARIES}/lib/
                                               ${VELLUMOR_WINDOWS_LIBRARIES}/lib/libjpeg.a ${VELLUMOR_MINGW_ZLIB} advapi32)
 target_compile_definitions(vellumor_qpdf INTERFACE POINTERHOLDER_TRANSITION=4)
 
+# The images of the windows, drawn on the build machine by the drawing programs of the Qt build
+# (cmake/images, which scripts/build-windows.sh builds first) as the icons and bitmaps of the
+# resource ids the windows name.
+set(VELLUMOR_WINDOWS_IMAGES "" CACHE PATH "The Windows images drawn on the build machine (cmake/images)")
+if(NOT EXISTS ${VELLUMOR_WINDOWS_IMAGES}/program/images.rc OR NOT EXISTS ${VELLUMOR_WINDOWS_IMAGES}/updater/images.rc)
+  message(FATAL_ERROR "VELLUMOR_WINDOWS_IMAGES (\"${VELLUMOR_WINDOWS_IMAGES}\") holds no drawn images: "
+                      "build cmake/images on the build machine first (scripts/build-windows.sh does)")
+endif()
+enable_language(RC)
+# The program's resources (its images and its manifest), for the program and for the tests that
+# show its windows.
+set(VELLUMOR_PROGRAM_RESOURCES ${CMAKE_BINARY_DIR}/ProgramResources.rc)
+configure_file(src/app/win32/vellumor.rc.in ${VELLUMOR_PROGRAM_RESOURCES} @ONLY)
+
 include(cmake/WindowsGhostscript.cmake)
 add_subdirectory(src)
 

@@ -7,8 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The layers each layer may include ("widgets" are the parts of src/ui that the updater shares:
-# the renderer of window descriptions and its dialog base; "dialog-model" the description types and
+# The layers each layer may include ("widgets" are the parts of src/ui and src/ui/win32 that the
+# updater shares: the renderer of window descriptions and its dialog base; "dialog-model" the description types and
 # view of src/ui/model that the updater's windows share with the program's, "ui-model" the rest).
 declare -A allowed=(
   [base]="base"
@@ -22,7 +22,7 @@ declare -A allowed=(
   [app]="base platform registry settings convert printer agent app updater-export"
   [dialog-model]="base dialog-model"
   [ui-model]="base platform registry settings convert app dialog-model ui-model"
-  [widgets]="base dialog-model widgets"
+  [widgets]="base platform dialog-model widgets"
   [ui]="base platform registry settings convert app dialog-model ui-model widgets ui"
   [updater]="base platform registry dialog-model widgets updater updater-export"
   [monitor]="base platform registry settings convert monitor"
@@ -46,6 +46,8 @@ standard=" $(echo $standard) "
 layer_of() {
   case "$1" in
     ui/BitmapBackgroundDialog.* | ui/DialogUnits.* | ui/DialogWindow.* | ui/IconButton.*) REPLY=widgets ;;
+    ui/win32/BitmapBackground.* | ui/win32/ControlText.h | ui/win32/DialogTemplate.* | ui/win32/Hyperlink.* | \
+      ui/win32/IconButton.* | ui/win32/ModuleImages.* | ui/win32/NativeDialog.*) REPLY=widgets ;;
     ui/model/ChoiceList.* | ui/model/DialogDescription.* | ui/model/DialogView.h) REPLY=dialog-model ;;
     ui/model/*) REPLY=ui-model ;;
     updater/Update.h) REPLY=updater-export ;;

@@ -22,7 +22,9 @@ packages=(
 # libraries built for Windows, autoconf to regenerate Ghostscript's configure script as Debian's
 # build does, Wine's 64-bit loader for the x86_64 test programs and its 32-bit one (an i386
 # package) for the i686 ones, GoogleTest's source to build it with the cross compiler, and the
-# Linux engine and readers the Windows engine's PDFs are compared with, and NSIS for the installer.
+# Linux engine and readers the Windows engine's PDFs are compared with, and NSIS for the installer;
+# Qt to draw the windows' images on this machine, and a display server of its own, a pointer and
+# keyboard driver and a screen grabber for the tests of the windows under Wine.
 windows=0
 if [ "${1:-}" = "--windows" ]; then
   windows=1
@@ -32,6 +34,7 @@ if [ "${1:-}" = "--windows" ]; then
     wine64 wine32:i386
     googletest libgs-dev ghostscript qpdf poppler-utils
     nsis
+    qt6-base-dev xvfb xauth xdotool imagemagick
   )
 fi
 

@@ -2,7 +2,9 @@
 # Builds the Windows programs of one architecture (scripts/build-windows.sh; x86_64 by default, or
 # i686) and Ghostscript's DLL (scripts/build-windows-engine.sh), and runs their tests under Wine
 # (64-bit Wine for x86_64, 32-bit Wine for i686) in a private Wine prefix made afresh under the
-# build folder, without a display. Then checks the deliverables' exports and imports and the PDFs
+# build folder: first the tests that need no display without one, then the windows' tests on a
+# virtual display of their own (Xvfb), which leave a picture of every window in screenshots/. Then
+# checks the deliverables' exports and imports and the PDFs
 # the engine tests wrote; for x86_64 also builds the installer (scripts/build-windows-installer.sh)
 # and runs the whole-system test on it in a prefix of its own (tests/windows/installer-test.sh).
 # Prints a summary with the time each stage took.
@@ -57,8 +59,53 @@ fi
 
 status=0
 tests_started=$SECONDS
-ctest --test-dir "$build" -j2 --timeout 600 --output-on-failure || status=1
+ctest --test-dir "$build" -j2 --timeout 600 --output-on-failure -LE display || status=1
 stages+=("tests under Wine ($arch): $((SECONDS - tests_started)) s")
+
+# The windows' tests on a display of their own (a virtual X server on a free display number),
+# which leaves a picture of every window in screenshots/ as PNG files.
+windows_started=$SECONDS
+rm -rf "$build/screenshots"
+mkdir -p "$build/screenshots"
+display_file="$build/xvfb-display"
+: >"$display_file"
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$display_file" 2>"$build/xvfb.log" &
+xvfb=$!
+stop_all() {
+  stop_wine
+  kill "$xvfb" 2>/dev/null || true
+}
+trap stop_all EXIT
+for _ in $(seq 1 600); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+if [ ! -s "$display_file" ]; then
+  echo "FAILED: the virtual display did not start (see $build/xvfb.log)" >&2
+  status=1
+else
+  (
+    export DISPLAY=":$(tr -d '\n' <"$display_file")"
+    export VELLUMOR_SCREENSHOTS="$build/screenshots"
+    # A wineserver started without the display would not reach it.
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -w
+    # No window manager runs on the virtual display: Wine draws the windows' frames and captions
+    # itself, so that they are there to be seen and clicked.
+    for setting in Managed Decorated; do
+      "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v "$setting" /d N /f >/dev/null
+    done
+    ctest --test-dir "$build" -j1 --timeout 600 --output-on-failure -L display
+  ) || status=1
+  for picture in "$build"/screenshots/*.bmp; do
+    [ -e "$picture" ] || continue
+    /usr/bin/convert "$picture" "${picture%.bmp}.png" && rm "$picture"
+  done
+  echo "Screenshots of the windows: $build/screenshots"
+fi
+kill "$xvfb" 2>/dev/null || true
+trap stop_wine EXIT
+stages+=("windows under Wine ($arch): $((SECONDS - windows_started)) s")
 
 # What the deliverables show to the system's loader: Updater.dll exports Update and nothing else.
 exports="$($objdump -p "$build/bin/Updater.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
@@ -68,6 +115,13 @@ if [ "$(echo "$exports" | sed -E 's/^\s*\[ *[0-9]+\] //')" != "Update" ]; then
   status=1
 else
   echo "Updater.dll exports: Update"
+fi
+# It reads the web through the system's own client.
+if ! grep -qi 'DLL Name: WININET.dll' <<<"$($objdump -p "$build/bin/Updater.dll")"; then
+  echo "FAILED: Updater.dll does not import WinINet" >&2
+  status=1
+else
+  echo "Updater.dll imports WININET.dll"
 fi
 # vellumor.exe imports Ghostscript's DLL, bound late: objdump shows the delay-load import
 # directory filled, and LLVM's reader names the DLL in it (binutils 2.40 does not list it).

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/MainController.h"
+#include "app/UpdaterLibrary.h"
 #include "platform/UserInteraction.h"
 
 namespace vellumor::app {
@@ -27,6 +28,22 @@ class FrontEnd {
   // it closes (at once when the automatic conversion finished). Returns the exit status.
   virtual int Run(MainController& controller, const StartOutcome& outcome) = 0;
 };
+
+// What every front end does with the outcome of the controller's initialisation before its main
+// window waits for the user: nothing more, with the exit status in `exitCode`, when the run is
+// over (the automatic conversion closed the window, or files were printed); else the updater's
+// check, except after an automatic conversion whose completion window asked for the settings.
+// True when the main window is to wait for the user.
+inline bool PrepareToWait(const StartOutcome& outcome, const UpdaterLibrary& updater, int& exitCode) {
+  if (outcome.mode != StartMode::WaitForUser) {
+    exitCode = outcome.exitCode;
+    return false;
+  }
+  if (!outcome.conversion && updater.Callable()) {
+    updater.CallUpdate(DefaultUpdateArguments());
+  }
+  return true;
+}
 
 // The function the module exports under kFrontEndSymbol.
 extern "C" {

@@ -2,6 +2,8 @@
 // with file arguments it prints those files through the Vellumor printer; with --agent it waits in
 // a graphical session and starts itself there for each printed job.
 
+#include "app/Program.h"
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -70,7 +72,9 @@ int FinishCancelled(const platform::Cancellation& cancellation, const app::Start
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace vellumor::app {
+
+int RunProgram(int argc, char** argv, const std::optional<std::string>& commandLine) {
   // Answered before anything else, so that asking touches no job, setting or window.
   if (const std::optional<std::string> information = app::InformationRequested(argc, argv)) {
     std::fputs(information->c_str(), stdout);
@@ -139,8 +143,9 @@ int main(int argc, char** argv) {
                                    cancellation.get(),
                                    journal.get()};
 
-  app::MainController controller{services, app::SplitCommandLine(app::CommandLineFromArguments(argc, argv)),
-                                 platform::HomeFolder()};
+  app::MainController controller{
+      services, app::SplitCommandLine(commandLine ? *commandLine : app::CommandLineFromArguments(argc, argv)),
+      platform::HomeFolder()};
   const app::StartOutcome outcome = controller.Initialise(platform::kStandardInput);
   if (outcome.mode == app::StartMode::PrintFiles) {
     // Queuing files creates nothing to clean up: the signals end it as they always would.
@@ -160,3 +165,5 @@ int main(int argc, char** argv) {
   }
   return status;
 }
+
+}  // namespace vellumor::app

@@ -53,17 +53,9 @@ int QtFrontEnd::Run(app::MainController& controller, const app::StartOutcome& ou
     // A PDF the automatic conversion put in place before the cancel stays written.
     return outcome.mode == app::StartMode::WaitForUser ? app::kExitNotWritten : outcome.exitCode;
   }
-  switch (outcome.mode) {
-    case app::StartMode::Finished:
-    case app::StartMode::PrintFiles:
-      return outcome.exitCode;
-    case app::StartMode::WaitForUser:
-      break;
-  }
-  // After an automatic conversion whose completion window asked for the settings, the window
-  // stays open without a check for updates.
-  if (!outcome.conversion && updater_.Callable()) {
-    updater_.CallUpdate(app::DefaultUpdateArguments());
+  int exitCode = app::kExitSuccess;
+  if (!app::PrepareToWait(outcome, updater_, exitCode)) {
+    return exitCode;
   }
   // exec() shows the window as a modal one; showing it before would leave its modality unset
   // and let the window system's close request go astray.

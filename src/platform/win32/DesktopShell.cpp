@@ -47,6 +47,11 @@ bool WindowsShell::OpenWith(std::string_view program, std::string_view path) {
       ::ShellExecuteW(nullptr, L"open", WideFromUtf8(program).c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL));
 }
 
+// Programs are known by their extension.
+std::string_view ProgramFilePattern() {
+  return "*.exe";
+}
+
 std::unique_ptr<Shell> MakeDesktopShell() {
   return std::make_unique<WindowsShell>();
 }
