@@ -48,7 +48,8 @@ layer_of() {
     ui/BitmapBackgroundDialog.* | ui/DialogUnits.* | ui/DialogWindow.* | ui/IconButton.*) REPLY=widgets ;;
     ui/win32/BitmapBackground.* | ui/win32/ControlText.h | ui/win32/DialogTemplate.* | ui/win32/Hyperlink.* | \
       ui/win32/IconButton.* | ui/win32/ModuleImages.* | ui/win32/NativeDialog.*) REPLY=widgets ;;
-    ui/model/ChoiceList.* | ui/model/DialogDescription.* | ui/model/DialogView.h) REPLY=dialog-model ;;
+    ui/model/ChoiceList.* | ui/model/DialogDescription.* | ui/model/DialogView.h | ui/model/LinkOpenError.*)
+      REPLY=dialog-model ;;
     ui/model/*) REPLY=ui-model ;;
     updater/Update.h) REPLY=updater-export ;;
     *) REPLY="${1%%/*}" ;;
