@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vellumor::monitor {
 

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/WindowsApi.h"
 
 namespace vellumor::monitor {
 

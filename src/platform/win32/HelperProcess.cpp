@@ -9,6 +9,7 @@
 
 #include "platform/SystemEvents.h"
 #include "platform/win32/FileHandle.h"
+#include "platform/win32/FileIo.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -141,7 +142,7 @@ HelperProcess::~HelperProcess() {
 }
 
 bool HelperProcess::Send(std::string_view bytes) {
-  return WriteAll(handles_->toHelper.Get(), bytes);
+  return file_io::WriteAll(handles_->toHelper.Get(), bytes);
 }
 
 HelperProcess::Received HelperProcess::Receive(std::string& into, std::chrono::milliseconds timeout) {
@@ -210,7 +211,7 @@ bool ReadFromStarter(char* buffer, std::size_t size) {
 }
 
 bool WriteToStarter(std::string_view bytes) {
-  return WriteAll(::GetStdHandle(STD_OUTPUT_HANDLE), bytes);
+  return file_io::WriteAll(::GetStdHandle(STD_OUTPUT_HANDLE), bytes);
 }
 
 // The starter put the helper in a job that ends with the starter; only the channel is checked.
