@@ -105,13 +105,20 @@ windows_flags=
 
 # Its Windows platform files are written for Visual C++; MinGW's C runtime headers declare
 # snprintf already, and do not declare the popen replacement the file defines further down.
+# Its stat fills a struct _stat64, which is what "struct stat" is with Visual C++ and with MinGW
+# on x64; with MinGW on x86 and the system's C runtime, the times in "struct stat" are 32-bit,
+# and the wide stat that fills it is _wstati64 (on x64 another name for _wstat64).
 grep -qx '#if defined(_MSC_VER) && _MSC_VER>=1900 /\* VS 2014 and later have (finally) snprintf \*/' \
-  "$gs/base/gp_mswin.c" && grep -qx '/\* limits \*/' "$gs/base/gp_mswin.c" || {
-  echo "base/gp_mswin.c changed: its snprintf block or its limits were not found" >&2
+  "$gs/base/gp_mswin.c" && grep -qx '/\* limits \*/' "$gs/base/gp_mswin.c" &&
+  grep -qx 'int gp_stat_impl(const gs_memory_t \*mem, const char \*path, struct _stat64 \*buf)' "$gs/base/gp_mswin.c" &&
+  grep -qx '    ret = _wstat64(uni, buf);' "$gs/base/gp_mswin.c" || {
+  echo "base/gp_mswin.c changed: its snprintf block, limits or stat were not found" >&2
   exit 1
 }
 sed -i -e 's|^#if defined(_MSC_VER) && _MSC_VER>=1900 /\*|#if (defined(_MSC_VER) \&\& _MSC_VER>=1900) \|\| defined(__MINGW32__) /*|' \
-  -e 's|^/\* limits \*/$|FILE *mswin_popen(const char *cmd, const char *mode);\n&|' "$gs/base/gp_mswin.c"
+  -e 's|^/\* limits \*/$|FILE *mswin_popen(const char *cmd, const char *mode);\n&|' \
+  -e 's|^\(int gp_stat_impl(.*\)struct _stat64 \*buf)$|\1struct stat *buf)|' \
+  -e 's|^    ret = _wstat64(uni, buf);$|    ret = _wstati64(uni, buf);|' "$gs/base/gp_mswin.c"
 
 cd "$gs"
 # The package's configure script predates its own patches (Debian's build regenerates it, as here):
