@@ -108,13 +108,14 @@ windows_flags=
 # Its stat fills a struct _stat64, which is what "struct stat" is with Visual C++ and with MinGW
 # on x64; with MinGW on x86 and the system's C runtime, the times in "struct stat" are 32-bit,
 # and the wide stat that fills it is _wstati64 (on x64 another name for _wstat64).
-grep -qx '#if defined(_MSC_VER) && _MSC_VER>=1900 /\* VS 2014 and later have (finally) snprintf \*/' \
-  "$gs/base/gp_mswin.c" && grep -qx '/\* limits \*/' "$gs/base/gp_mswin.c" &&
-  grep -qx 'int gp_stat_impl(const gs_memory_t \*mem, const char \*path, struct _stat64 \*buf)' "$gs/base/gp_mswin.c" &&
-  grep -qx '    ret = _wstat64(uni, buf);' "$gs/base/gp_mswin.c" || {
-  echo "base/gp_mswin.c changed: its snprintf block, limits or stat were not found" >&2
-  exit 1
-}
+for line in '#if defined(_MSC_VER) && _MSC_VER>=1900 /* VS 2014 and later have (finally) snprintf */' \
+  '/* limits */' 'int gp_stat_impl(const gs_memory_t *mem, const char *path, struct _stat64 *buf)' \
+  '    ret = _wstat64(uni, buf);'; do
+  grep -qxF "$line" "$gs/base/gp_mswin.c" || {
+    echo "base/gp_mswin.c changed: \"$line\" was not found" >&2
+    exit 1
+  }
+done
 sed -i -e 's|^#if defined(_MSC_VER) && _MSC_VER>=1900 /\*|#if (defined(_MSC_VER) \&\& _MSC_VER>=1900) \|\| defined(__MINGW32__) /*|' \
   -e 's|^/\* limits \*/$|FILE *mswin_popen(const char *cmd, const char *mode);\n&|' \
   -e 's|^\(int gp_stat_impl(.*\)struct _stat64 \*buf)$|\1struct stat *buf)|' \
@@ -138,14 +139,15 @@ PKGCONFIG=pkg-config PKG_CONFIG_LIBDIR="$deps/lib/pkgconfig" \
 grep -E 'checking for local (freetype|png|zlib|lcms2|jbig2dec)|for system lcms2|OpenJPEG|jpeg' "$work/configure.log" || true
 # The Unix makefiles would build the POSIX platform files, which open files through the C
 # runtime's narrow calls: file names in the ANSI code page, not the UTF-8 the API takes. The
-# Windows platform files instead (GSPLATFORM below); they print through the spooler and draw
-# with GDI.
+# Windows platform files instead (GSPLATFORM below); they can also send a job to a printer
+# through the spooler (winspool).
 cp "$platform_makefile" base/windows-platform.mak
+# shellcheck disable=SC2016 # a make variable, for make to expand
 echo 'include $(GLSRCDIR)/windows-platform.mak' >>Makefile
 # jbig2dec's header defines "inline" away when it is no macro (it is a keyword in C99), which
 # turns the inline functions of MinGW's C headers into definitions in every file of it; an
 # "inline" macro that stands for itself keeps the keyword.
-make -j2 so-only GSPLATFORM=mswin32_ XTRALIBS="-lwinspool -lgdi32" XLDFLAGS="-Wl,--kill-at" \
+make -j2 so-only GSPLATFORM=mswin32_ XTRALIBS=-lwinspool XLDFLAGS="-Wl,--kill-at" \
   JBIG2_CFLAGS="-DHAVE_STDINT_H=1 -Dinline=inline" >"$work/make.log" 2>&1 || {
   tail -40 "$work/make.log" >&2
   exit 1
