@@ -16,6 +16,8 @@
 #   beside it and no Ghostscript installation; no fontconfig;
 # - the pdfwrite device only: the program converts with nothing else;
 # - the API exported as Ghostscript's own Windows DLL exports it: undecorated names, __stdcall.
+# - Ghostscript's own Windows platform files (scripts/ghostscript-windows-platform.mak), not its
+#   POSIX ones: file names and environment in UTF-8, through the C runtime's wide calls.
 # The C runtime of the system (msvcrt) is its only dependency besides the system's own DLLs.
 set -euo pipefail
 
@@ -48,7 +50,9 @@ openjpeg_source=openjpeg2=2.5.0-2+deb12u3
 all_sources=("$ghostscript_source" "${local_sources[@]}" "$openjpeg_source" "$windows_jpeg_source")
 
 stamp="$prefix/built-from"
-wanted="${all_sources[*]} $(cat "$0" "$root/scripts/windows-sources.sh" "$toolchain" "$root/cmake/toolchains/MinGW.cmake" |
+platform_makefile="$root/scripts/ghostscript-windows-platform.mak"
+wanted="${all_sources[*]} $(cat "$0" "$root/scripts/windows-sources.sh" "$platform_makefile" "$toolchain" \
+  "$root/cmake/toolchains/MinGW.cmake" |
   sha256sum | cut -d' ' -f1)"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ] && [ -f "$prefix/bin/$dll" ]; then
   echo "Windows ($arch) engine $prefix/bin/$dll is up to date"
@@ -92,16 +96,30 @@ fi
 # Ghostscript declares its API and callbacks __stdcall only where it knows it is built for
 # Windows, which it tells from __WINDOWS__ (a Visual C++ build defines it); without it some of
 # its files would call the program's callbacks as __cdecl. x64 has one convention only.
+# On x86 GCC computes with the x87 unit by default, which keeps intermediate results at 80 bits:
+# coordinates then round differently than on x64 and in the Linux engine, and pages come out
+# shifted by a pixel here and there. SSE2, which every processor Windows still runs on has,
+# computes as they do.
 windows_flags=
-[ "$arch" = x86_64 ] || windows_flags=-D__WINDOWS__
+[ "$arch" = x86_64 ] || windows_flags="-D__WINDOWS__ -msse2 -mfpmath=sse"
 
-# A MinGW build of Ghostscript uses its POSIX platform files; the one POSIX call among them that
-# MinGW's C runtime lacks is setenv, whose equivalent there is _putenv.
-grep -qx '        setenv("TZ", "UTC", 1);' "$gs/base/gp_unix.c" || {
-  echo "base/gp_unix.c changed: its setenv call was not found" >&2
-  exit 1
-}
-sed -i 's/^        setenv("TZ", "UTC", 1);$/#ifdef _WIN32\n        _putenv("TZ=UTC");\n#else\n&\n#endif/' "$gs/base/gp_unix.c"
+# Its Windows platform files are written for Visual C++; MinGW's C runtime headers declare
+# snprintf already, and do not declare the popen replacement the file defines further down.
+# Its stat fills a struct _stat64, which is what "struct stat" is with Visual C++ and with MinGW
+# on x64; with MinGW on x86 and the system's C runtime, the times in "struct stat" are 32-bit,
+# and the wide stat that fills it is _wstati64 (on x64 another name for _wstat64).
+for line in '#if defined(_MSC_VER) && _MSC_VER>=1900 /* VS 2014 and later have (finally) snprintf */' \
+  '/* limits */' 'int gp_stat_impl(const gs_memory_t *mem, const char *path, struct _stat64 *buf)' \
+  '    ret = _wstat64(uni, buf);'; do
+  grep -qxF "$line" "$gs/base/gp_mswin.c" || {
+    echo "base/gp_mswin.c changed: \"$line\" was not found" >&2
+    exit 1
+  }
+done
+sed -i -e 's|^#if defined(_MSC_VER) && _MSC_VER>=1900 /\*|#if (defined(_MSC_VER) \&\& _MSC_VER>=1900) \|\| defined(__MINGW32__) /*|' \
+  -e 's|^/\* limits \*/$|FILE *mswin_popen(const char *cmd, const char *mode);\n&|' \
+  -e 's|^\(int gp_stat_impl(.*\)struct _stat64 \*buf)$|\1struct stat *buf)|' \
+  -e 's|^    ret = _wstat64(uni, buf);$|    ret = _wstati64(uni, buf);|' "$gs/base/gp_mswin.c"
 
 cd "$gs"
 # The package's configure script predates its own patches (Debian's build regenerates it, as here):
@@ -119,10 +137,18 @@ PKGCONFIG=pkg-config PKG_CONFIG_LIBDIR="$deps/lib/pkgconfig" \
   --without-tesseract --without-pdftoraster --without-urf --without-cal --with-libiconv=no --enable-mkromfs-quiet \
   >"$work/configure.log"
 grep -E 'checking for local (freetype|png|zlib|lcms2|jbig2dec)|for system lcms2|OpenJPEG|jpeg' "$work/configure.log" || true
+# The Unix makefiles would build the POSIX platform files, which open files through the C
+# runtime's narrow calls: file names in the ANSI code page, not the UTF-8 the API takes. The
+# Windows platform files instead (GSPLATFORM below); they can also send a job to a printer
+# through the spooler (winspool).
+cp "$platform_makefile" base/windows-platform.mak
+# shellcheck disable=SC2016 # a make variable, for make to expand
+echo 'include $(GLSRCDIR)/windows-platform.mak' >>Makefile
 # jbig2dec's header defines "inline" away when it is no macro (it is a keyword in C99), which
 # turns the inline functions of MinGW's C headers into definitions in every file of it; an
 # "inline" macro that stands for itself keeps the keyword.
-make -j2 so-only XLDFLAGS="-Wl,--kill-at" JBIG2_CFLAGS="-DHAVE_STDINT_H=1 -Dinline=inline" >"$work/make.log" 2>&1 || {
+make -j2 so-only GSPLATFORM=mswin32_ XTRALIBS=-lwinspool XLDFLAGS="-Wl,--kill-at" \
+  JBIG2_CFLAGS="-DHAVE_STDINT_H=1 -Dinline=inline" >"$work/make.log" 2>&1 || {
   tail -40 "$work/make.log" >&2
   exit 1
 }

@@ -38,6 +38,9 @@ export WINEDEBUG=-all
 # Nothing may open a window: no display, and no offer to install Wine's Mono or Gecko.
 unset DISPLAY WAYLAND_DISPLAY
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes the Windows locale from the Unix one, and the engine its default paper from that:
+# the C locale, US English to Wine, on every machine.
+export LC_ALL=C.UTF-8
 # Wine links the user's Desktop and other folders to the home folder; a home of the run's own
 # keeps the tests' PDFs out of the real one.
 export HOME="$build/wine-home"

@@ -136,7 +136,9 @@ std::string MarksFileText(const settings::Settings& settings, std::string_view p
 }
 
 std::filesystem::path MarksReservation(const std::filesystem::path& marks) {
-  const std::string path = marks.string();
+  // Cut in the system's own encoding: a narrow copy of a Windows path is in the ANSI code page,
+  // which may not hold the folder's name (the suffix is ASCII, as long in either encoding).
+  const std::filesystem::path::string_type& path = marks.native();
   return path.substr(0, path.size() - kMarksSuffix.size());
 }
 
