@@ -13,6 +13,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -77,10 +78,24 @@ std::vector<platform::FileHandle> ChildProcesses() {
   return children;
 }
 
-// Waits for every program the port started; their exit codes.
-std::vector<DWORD> WaitForPrograms() {
+// Adds the programs started since the last call to `programs`, held so that each can be waited
+// for even after it has ended (a cancelled program ends at once, and an ended process nobody holds
+// is gone from the system's list).
+void HoldNewPrograms(std::vector<platform::FileHandle>& programs) {
+  for (platform::FileHandle& child : ChildProcesses()) {
+    const DWORD id = ::GetProcessId(child.Get());
+    if (std::none_of(programs.begin(), programs.end(),
+                     [id](const platform::FileHandle& held) { return ::GetProcessId(held.Get()) == id; })) {
+      programs.push_back(std::move(child));
+    }
+  }
+}
+
+// Waits for every program the port started (those in `programs` first); their exit codes.
+std::vector<DWORD> WaitForPrograms(std::vector<platform::FileHandle> programs = {}) {
+  HoldNewPrograms(programs);
   std::vector<DWORD> codes;
-  for (const platform::FileHandle& child : ChildProcesses()) {
+  for (const platform::FileHandle& child : programs) {
     EXPECT_EQ(::WaitForSingleObject(child.Get(), kProgramEndMs), WAIT_OBJECT_0);
     DWORD code = 0;
     ::GetExitCodeProcess(child.Get(), &code);
@@ -298,6 +313,8 @@ TEST_F(MonitorTest, AJobCancelledInTheQueueOrLeftUnendedBecomesNoPdf) {
   // Cancelled in the queue while half of it had gone out.
   HANDLE port = StartJob(L"Cancelled");
   Write(port, std::string_view{job}.substr(0, job.size() / 2), 4096);
+  std::vector<platform::FileHandle> programs;
+  HoldNewPrograms(programs);
   gQueue.cancelled = true;
   ASSERT_TRUE(monitor_->pfnEndDocPort(port));
   ASSERT_TRUE(monitor_->pfnClosePort(port));
@@ -305,10 +322,11 @@ TEST_F(MonitorTest, AJobCancelledInTheQueueOrLeftUnendedBecomesNoPdf) {
   gQueue.cancelled = false;
   port = StartJob(L"Unended");
   Write(port, std::string_view{job}.substr(0, job.size() / 2), 4096);
+  HoldNewPrograms(programs);
   ASSERT_TRUE(monitor_->pfnClosePort(port));
 
   // Both programs stopped without a PDF (exit code 1: nothing written) and left no job file.
-  EXPECT_THAT(WaitForPrograms(), ElementsAre(1U, 1U));
+  EXPECT_THAT(WaitForPrograms(std::move(programs)), ElementsAre(1U, 1U));
   EXPECT_THAT(Pdfs(), IsEmpty());
   for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
     EXPECT_FALSE(entry.path().extension() == ".ps" && entry.path().filename().native().starts_with(L"vlm"))

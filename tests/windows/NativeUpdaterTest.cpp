@@ -50,7 +50,8 @@ class NativeUpdaterTest : public ::testing::Test {
 
   std::string LastCheck() {
     std::vector<RegistryValue> values;
-    registry_.ListValues(RegistryRoot::LocalMachine, kProductKey, values);
+    // The program writes the settings to the user's own layer; the machine's holds the defaults.
+    registry_.ListValues(platform::UserSettingsRoot(), kProductKey, values);
     for (const RegistryValue& value : values) {
       if (value.name == "AdvLastUpdateCheck") {
         return value.data;

@@ -48,7 +48,8 @@ class ProgramWindowsTest : public ::testing::Test {
   }
   std::string Setting(std::string_view name) {
     std::vector<RegistryValue> values;
-    registry_.ListValues(RegistryRoot::LocalMachine, kProductKey, values);
+    // The program writes the settings to the user's own layer; the machine's holds the defaults.
+    registry_.ListValues(platform::UserSettingsRoot(), kProductKey, values);
     for (const RegistryValue& value : values) {
       if (value.name == name) {
         return value.data;

@@ -80,6 +80,23 @@ std::string FileNameTheSystemKeeps(std::string name) {
   return name;
 }
 
+namespace {
+
+// The system's ANSI code page, in which programs that print through GDI write the job's text. Not
+// CP_ACP: the program's manifest makes its own code page UTF-8, and a title in Windows-1252 read
+// as UTF-8 would lose every letter outside ASCII.
+UINT SystemAnsiCodePage() {
+  DWORD codePage = 0;
+  if (::GetLocaleInfoEx(LOCALE_NAME_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                        reinterpret_cast<LPWSTR>(&codePage), sizeof(codePage) / sizeof(wchar_t)) == 0 ||
+      codePage == 0 || codePage == CP_UTF8) {
+    return 1252;  // a locale with no ANSI code page of its own: the one Windows gives Western locales
+  }
+  return codePage;
+}
+
+}  // namespace
+
 std::string Utf8FromJobText(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     return std::string{bytes};
@@ -88,10 +105,11 @@ std::string Utf8FromJobText(std::string_view bytes) {
   if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0) > 0) {
     return std::string{bytes};
   }
-  const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+  const UINT codePage = SystemAnsiCodePage();
+  const int needed = ::MultiByteToWideChar(codePage, 0, bytes.data(), length, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
   if (needed > 0) {
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, wide.data(), needed);
+    ::MultiByteToWideChar(codePage, 0, bytes.data(), length, wide.data(), needed);
   }
   return Utf8FromWide(wide);
 }
