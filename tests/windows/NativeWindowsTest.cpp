@@ -1,6 +1,6 @@
 // The native windows under Wine on a display of their own: each window of the program and of the
 // updater opens with the caption, client size and control rectangles its description gives (as
-// the dialog manager maps them with the dialog font), keys reach the rules as the Parts say, and
+// the dialog manager maps them with the dialog font), keys reach the rules as on Linux, and
 // a picture of every window is kept for people to compare with the Qt ones.
 
 #include <gmock/gmock.h>

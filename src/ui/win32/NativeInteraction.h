@@ -1,7 +1,7 @@
 #pragma once
 // The user interaction of the native windows: message boxes with the application's caption and
-// the Parts' icons, the system's file dialogs, the folder picker, the completion window, and the
-// progress bar and progress window of the main window.
+// the icons each question calls for, the system's file dialogs, the folder picker, the completion
+// window, and the progress bar and progress window of the main window.
 
 #include <memory>
 #include <string>
